@@ -1,0 +1,47 @@
+#pragma once
+// The one place where files are written so that a crash never leaves half a file under its final
+// name: a temporary file in the same folder (O_EXCL, so a planted link is replaced, not followed),
+// a write loop, fsync, a checked close, rename, and fsync of the folder. Failures throw
+// std::system_error naming the path and the system's reason; the temporary file is removed.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class DurableFileWriter {
+public:
+    // Creates the temporary file beside `target`.
+    explicit DurableFileWriter(std::filesystem::path target);
+    ~DurableFileWriter();
+    DurableFileWriter(const DurableFileWriter&) = delete;
+    DurableFileWriter& operator=(const DurableFileWriter&) = delete;
+
+    void write(std::string_view data);
+    // fsync, close, rename over the target, fsync of the folder. Nothing may be written after.
+    void commit();
+    const std::filesystem::path& temporaryPath() const { return m_temporary; }
+
+private:
+    void discard() noexcept;
+
+    std::filesystem::path m_target;
+    std::filesystem::path m_temporary;
+    int m_fd = -1;
+    bool m_committed = false;
+};
+
+// Replaces (or creates) `target` with `data` durably.
+void writeFileDurably(const std::filesystem::path& target, std::string_view data);
+
+// rename(2) followed by fsync of both folders, so the new name survives a power cut.
+void renameDurably(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// fsync of a folder, after a name in it was created, renamed or removed.
+void syncDirectory(const std::filesystem::path& folder);
+
+// Throws std::system_error for `error` (an errno value) with "what 'path'" as the message.
+[[noreturn]] void throwFileError(int error, const std::string& what, const std::filesystem::path& path);
+
+} // namespace platform
