@@ -6,26 +6,24 @@
 namespace platform {
 namespace {
 
-long stopStep() {
-    static const long step = [] {
-        const char* value = std::getenv("LARKSPIRE_STOP_AT_STEP");
-        return value ? std::strtol(value, nullptr, 10) : 0L;
-    }();
-    return step;
+long stopStepFromEnvironment() {
+    const char* value = std::getenv("LARKSPIRE_STOP_AT_STEP");
+    return value ? std::strtol(value, nullptr, 10) : 0L;
 }
 
 long g_steps = 0;
+long g_stopAt = stopStepFromEnvironment();
 
 } // namespace
 
 void durableStep() {
     ++g_steps;
-    if (g_steps == stopStep())
+    if (g_steps == g_stopAt)
         _exit(77);
 }
 
-long durableStepsTaken() {
-    return g_steps;
-}
+long durableStepsTaken() { return g_steps; }
+
+void setStopAtStep(long step) { g_stopAt = step > 0 ? g_steps + step : 0; }
 
 } // namespace platform

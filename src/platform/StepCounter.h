@@ -1,7 +1,7 @@
 #pragma once
-// Crash tests stop the process at the N-th durable step (environment LARKSPIRE_STOP_AT_STEP=N) to
-// show that every step of a change to mail leaves each message whole. Steps are counted in every
-// build; without the variable counting costs one comparison.
+// Crash tests stop the process at the N-th durable step (environment LARKSPIRE_STOP_AT_STEP=N, or
+// setStopAtStep in a forked child) to show that every step of a change to mail leaves each message
+// whole. Steps are counted in every build; without a stop step counting costs one comparison.
 
 namespace platform {
 
@@ -11,5 +11,8 @@ void durableStep();
 
 // Steps counted so far in this process.
 long durableStepsTaken();
+
+// Makes the process stop at step `step` counted from now (0: never); for forked test children.
+void setStopAtStep(long step);
 
 } // namespace platform
