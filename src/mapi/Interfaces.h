@@ -127,6 +127,9 @@ public:
     virtual ~IMapi() = default;
     virtual HRESULT Initialize() = 0;
     virtual void Uninitialize() = 0;
+    // Why the last LogonEx failed (for example the line of the profiles file that could not be
+    // read); empty when there is nothing to tell, as after a cancelled profile prompt.
+    virtual HRESULT GetLastError(HRESULT result, std::uint32_t flags, std::optional<MapiError>& error) = 0;
     // `profile` and `password` absent stand for null pointers.
     virtual HRESULT LogonEx(std::uintptr_t uiParam, const std::optional<std::string>& profile,
                             const std::optional<std::string>& password, std::uint32_t flags,
