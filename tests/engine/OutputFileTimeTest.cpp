@@ -1,11 +1,11 @@
 #include "engine/OutputFileTime.h"
 
 #include "platform/DateTime.h"
+#include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,9 +17,6 @@ namespace fs = std::filesystem;
 class OutputFileTimeTest : public testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/larkspire-filetime-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_folder = pattern;
         const char* zone = std::getenv("TZ");
         m_savedZone = zone ? std::optional<std::string>(zone) : std::nullopt;
         // Central European time written as a rule, so no zone database is needed.
@@ -33,14 +30,9 @@ protected:
             ::unsetenv("TZ");
         }
         ::tzset();
-        fs::remove_all(m_folder);
     }
 
-    fs::path makeFile(const std::string& name) {
-        const fs::path path = m_folder / name;
-        std::ofstream(path) << "body";
-        return path;
-    }
+    fs::path makeFile(const std::string& name) { return m_folder.writeFile(name, "body"); }
 
     static struct stat statOf(const fs::path& path) {
         struct stat info {};
@@ -48,7 +40,7 @@ protected:
         return info;
     }
 
-    fs::path m_folder;
+    testsupport::TemporaryFolder m_folder;
     std::optional<std::string> m_savedZone;
 };
 
@@ -79,7 +71,7 @@ TEST_F(OutputFileTimeTest, FolderOrLinkCannotBeOpened) {
     const struct stat before = statOf(target);
     fs::create_symlink(target, m_folder / "link.txt");
     EXPECT_EQ(engine::setOutputFileTime(m_folder / "link.txt", 45000.0), -1);
-    EXPECT_EQ(engine::setOutputFileTime(m_folder, 45000.0), -1);
+    EXPECT_EQ(engine::setOutputFileTime(m_folder.path(), 45000.0), -1);
     EXPECT_EQ(statOf(target).st_mtim.tv_sec, before.st_mtim.tv_sec);
 }
 
