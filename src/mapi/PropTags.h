@@ -50,6 +50,9 @@ constexpr PropTag PR_RTF_IN_SYNC = 0x0E1F000B;
 constexpr PropTag PR_MESSAGE_STATUS = 0x0E170003;
 constexpr PropTag PR_ACCESS = 0x0FF40003;
 constexpr PropTag PR_MESSAGE_CLASS_A = 0x001A001E;
+// Our own, in the provider-defined range: the file holding a message, for stores that keep one
+// file per message; the session's ShowForm opens it with the desktop's opener.
+constexpr PropTag PR_MESSAGE_FILE_PATH_A = 0x7E01001E;
 
 constexpr std::uint32_t STORE_RTF_OK = 0x800;
 constexpr std::uint32_t MSGFLAG_READ = 0x1;
