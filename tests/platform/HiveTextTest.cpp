@@ -72,6 +72,10 @@ struct DamageCase {
     const char* line;
 };
 
+void PrintTo(const DamageCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class HiveTextDamageTest : public testing::TestWithParam<DamageCase> {};
 
 // The bad line sits between two good values of one key: both good values are read, and the

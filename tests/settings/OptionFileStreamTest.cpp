@@ -33,6 +33,10 @@ struct IntegerCase {
     std::string encoded;
 };
 
+void PrintTo(const IntegerCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class IntegerFormTest : public testing::TestWithParam<IntegerCase> {};
 
 TEST_P(IntegerFormTest, UsesTheShortestFormAndReadsItBack) {
@@ -119,6 +123,10 @@ struct ErrorCase {
     int kind; // 0 integer, 1 string, 2 entry id, 3 signature
     const char* text;
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class OptionStreamErrorTest : public testing::TestWithParam<ErrorCase> {};
 
