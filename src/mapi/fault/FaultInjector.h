@@ -26,8 +26,9 @@ struct FaultRule {
     int nth = 1;
     HRESULT result = MAPI_E_CALL_FAILED;
     // A failure is answered without calling the provider. A warning or S_OK calls it and then
-    // answers `result`; for GetProps these tags' values (every value when empty) become PT_ERROR
-    // values of `errorCode`, unless `values` replaces the whole answer.
+    // answers `result`; GetProps answers `values` instead of the provider's when given, and with
+    // MAPI_W_ERRORS_RETURNED turns these tags' values (every value when empty) into PT_ERROR
+    // values of `errorCode`.
     std::vector<PropTag> errorTags = {};
     HRESULT errorCode = MAPI_E_NOT_FOUND;
     std::optional<std::vector<PropValue>> values = std::nullopt;

@@ -181,7 +181,7 @@ public:
         if (const FaultRule* rule = call.rule()) {
             if (rule->values) {
                 values = *rule->values;
-            } else if (succeeded(rule->result) && rule->result != S_OK) {
+            } else if (rule->result == MAPI_W_ERRORS_RETURNED) {
                 for (auto& value : values)
                     if (rule->errorTags.empty() || std::find(rule->errorTags.begin(), rule->errorTags.end(),
                                                              value.tag) != rule->errorTags.end())
