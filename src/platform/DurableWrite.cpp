@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -32,11 +33,21 @@ void throwFileError(int error, const std::string& what, const std::filesystem::p
 }
 
 DurableFileWriter::DurableFileWriter(std::filesystem::path target) : m_target(std::move(target)) {
+    create(folderOf(m_target));
+}
+
+DurableFileWriter::DurableFileWriter(std::filesystem::path target,
+                                     const std::filesystem::path& temporaryFolder)
+    : m_target(std::move(target)) {
+    create(temporaryFolder);
+}
+
+void DurableFileWriter::create(const std::filesystem::path& folder) {
+    durableStep();
     // O_EXCL on a fresh name: a file or link planted under the final name is replaced by the
     // rename, never written through.
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_temporary = folderOf(m_target) /
-                      ("." + m_target.filename().string().substr(0, 200) + ".tmp-" + randomSuffix());
+        m_temporary = folder / ("." + m_target.filename().string().substr(0, 200) + ".tmp-" + randomSuffix());
         m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
         if (m_fd < 0 && errno != EEXIST)
             throwFileError(errno, "Cannot create", m_target);
@@ -70,7 +81,20 @@ void DurableFileWriter::write(std::string_view data) {
     }
 }
 
+void DurableFileWriter::setModificationTime(std::int64_t seconds, std::int64_t nanoseconds) {
+    m_setTime = true;
+    m_seconds = seconds;
+    m_nanoseconds = nanoseconds;
+}
+
 void DurableFileWriter::commit() {
+    if (m_setTime) {
+        durableStep();
+        const timespec times[2] = {{0, UTIME_OMIT},
+                                   {static_cast<time_t>(m_seconds), static_cast<long>(m_nanoseconds)}};
+        if (::futimens(m_fd, times) != 0)
+            throwFileError(errno, "Cannot write", m_target);
+    }
     // Data must be on disk before the name points at it, or a power cut leaves an empty file.
     durableStep();
     if (::fsync(m_fd) != 0)
@@ -85,6 +109,8 @@ void DurableFileWriter::commit() {
         throwFileError(errno, "Cannot replace", m_target);
     m_committed = true;
     syncDirectory(folderOf(m_target));
+    if (folderOf(m_temporary) != folderOf(m_target))
+        syncDirectory(folderOf(m_temporary));
 }
 
 void writeFileDurably(const std::filesystem::path& target, std::string_view data) {
@@ -100,6 +126,13 @@ void renameDurably(const std::filesystem::path& from, const std::filesystem::pat
     syncDirectory(folderOf(to));
     if (folderOf(from) != folderOf(to))
         syncDirectory(folderOf(from));
+}
+
+void removeDurably(const std::filesystem::path& path) {
+    durableStep();
+    if (::unlink(path.c_str()) != 0)
+        throwFileError(errno, "Cannot remove", path);
+    syncDirectory(folderOf(path));
 }
 
 void syncDirectory(const std::filesystem::path& folder) {

@@ -1,0 +1,136 @@
+#include "mapi/maildir/MaildirFolder.h"
+
+#include "mapi/RowTable.h"
+#include "mapi/maildir/MaildirMessage.h"
+#include "mapi/maildir/MaildirName.h"
+#include "mapi/maildir/MaildirOperations.h"
+
+namespace mapi {
+
+MaildirFolder::MaildirFolder(std::shared_ptr<MaildirState> state, std::string key)
+    : m_state(std::move(state)), m_key(std::move(key)) {}
+
+HRESULT openMaildirEntry(const std::shared_ptr<MaildirState>& state, const Binary& entryId, Iid iid,
+                         std::uint32_t& objectType, std::shared_ptr<IMAPIProp>& object) {
+    const auto parsed = entryId.empty() ? std::optional<ParsedEntryId>(ParsedEntryId{true, ""})
+                                        : state->parseEntryId(entryId);
+    if (!parsed)
+        return state->fail(MAPI_E_INVALID_ENTRYID,
+                           "The entry id names nothing in '" + state->tree().root().string() + "'");
+    if (parsed->isFolder) {
+        if (iid != Iid::IMAPIFolder && iid != Iid::IMAPIProp)
+            return MAPI_E_INTERFACE_NOT_SUPPORTED;
+        if (!state->tree().exists(parsed->key))
+            return state->fail(MAPI_E_NOT_FOUND,
+                               "No folder '" + state->tree().directory(parsed->key).string() + "'");
+        object = std::make_shared<MaildirFolder>(state, parsed->key);
+        objectType = MAPI_FOLDER;
+        return S_OK;
+    }
+    if (iid != Iid::IMessage && iid != Iid::IMAPIProp)
+        return MAPI_E_INTERFACE_NOT_SUPPORTED;
+    const HRESULT hr = MaildirMessage::open(state, parsed->key, object);
+    if (succeeded(hr))
+        objectType = MAPI_MESSAGE;
+    return hr;
+}
+
+HRESULT MaildirFolder::GetLastError(HRESULT result, std::uint32_t, std::optional<MapiError>& error) {
+    return m_state->lastError(result, error);
+}
+
+HRESULT MaildirFolder::GetProps(const std::vector<PropTag>& tags, std::uint32_t,
+                                std::vector<PropValue>& values) {
+    const Row properties{
+        PropValue::string(PR_DISPLAY_NAME_A, m_state->tree().displayName(m_key)),
+        PropValue::binary(PR_ENTRYID, m_state->folderEntryId(m_key)),
+        PropValue::boolean(PR_SUBFOLDERS, !m_state->tree().children(m_key).empty()),
+    };
+    return answerProps(properties, tags, values);
+}
+
+HRESULT MaildirFolder::SetProps(const std::vector<PropValue>&, std::vector<PropProblem>*) {
+    return MAPI_E_NO_SUPPORT;
+}
+
+HRESULT MaildirFolder::SaveChanges(std::uint32_t) {
+    return S_OK;
+}
+
+HRESULT MaildirFolder::OpenProperty(PropTag, Iid, std::uint32_t, std::uint32_t, std::shared_ptr<IStream>&) {
+    return MAPI_E_NOT_FOUND;
+}
+
+HRESULT MaildirFolder::OpenEntry(const Binary& entryId, Iid iid, std::uint32_t, std::uint32_t& objectType,
+                                 std::shared_ptr<IMAPIProp>& object) {
+    return openMaildirEntry(m_state, entryId, iid, objectType, object);
+}
+
+HRESULT MaildirFolder::GetContentsTable(std::uint32_t, std::shared_ptr<IMAPITable>& table) {
+    try {
+        table = std::make_shared<RowTable>(m_state->listFolder(m_key));
+        return S_OK;
+    } catch (const std::exception& error) {
+        return m_state->fail(error);
+    }
+}
+
+HRESULT MaildirFolder::GetHierarchyTable(std::uint32_t, std::shared_ptr<IMAPITable>& table) {
+    RowSet rows;
+    for (const auto& child : m_state->tree().children(m_key))
+        rows.push_back({
+            PropValue::string(PR_DISPLAY_NAME_A, child.displayName),
+            PropValue::binary(PR_ENTRYID, m_state->folderEntryId(child.key)),
+            PropValue::boolean(PR_SUBFOLDERS, !m_state->tree().children(child.key).empty()),
+        });
+    table = std::make_shared<RowTable>(std::move(rows));
+    return S_OK;
+}
+
+HRESULT MaildirFolder::CopyMessages(const std::vector<Binary>& entryList, Iid, IMAPIFolder& destination,
+                                    std::uintptr_t, void*, std::uint32_t flags) {
+    if ((flags & MESSAGE_MOVE) == 0)
+        return m_state->fail(MAPI_E_NO_SUPPORT, "Messages of a Maildir store can be moved, not copied");
+    auto* target = dynamic_cast<MaildirFolder*>(&destination);
+    if (!target)
+        return m_state->fail(MAPI_E_NO_SUPPORT, "Messages can be moved only into Maildir folders");
+    HRESULT first = S_OK;
+    std::size_t moved = 0;
+    for (const auto& entryId : entryList) {
+        const HRESULT hr = moveOne(entryId, *target);
+        if (failed(hr) && first == S_OK)
+            first = hr;
+        if (succeeded(hr))
+            ++moved;
+    }
+    if (failed(first) && moved > 0)
+        return MAPI_W_PARTIAL_COMPLETION;
+    return first;
+}
+
+HRESULT MaildirFolder::moveOne(const Binary& entryId, MaildirFolder& destination) {
+    const auto parsed = m_state->parseEntryId(entryId);
+    if (!parsed || parsed->isFolder)
+        return m_state->fail(MAPI_E_INVALID_ENTRYID, "The entry id names no message of this store");
+    try {
+        const auto location = m_state->locate(parsed->key);
+        if (!location || location->folderKey != m_key)
+            return m_state->fail(MAPI_E_NOT_FOUND, "No message '" + parsed->key + "' in folder '" +
+                                                       m_state->tree().directory(m_key).string() + "'");
+        if (destination.m_state == m_state && destination.m_key == m_key)
+            return S_OK;
+        const std::string fileName = MaildirName::parse(location->fileName).inCur().fileName();
+        moveMessageFile(m_state->pathOf(*location), destination.m_state->tree().directory(destination.m_key),
+                        fileName);
+        if (destination.m_state != m_state)
+            m_state->forget(parsed->key);
+        destination.m_state->remember(parsed->key, {destination.m_key, "cur", fileName});
+        return S_OK;
+    } catch (const std::exception& error) {
+        const HRESULT hr = m_state->fail(error);
+        destination.m_state->fail(error);
+        return hr;
+    }
+}
+
+} // namespace mapi

@@ -1,0 +1,209 @@
+#include "mapi/maildir/MaildirState.h"
+
+#include "mapi/EntryIds.h"
+#include "mapi/RowTable.h"
+#include "mapi/maildir/MaildirName.h"
+#include "mapi/maildir/MessageFile.h"
+#include "mapi/maildir/MessageProps.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <new>
+#include <system_error>
+
+namespace mapi {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kFolderTag = 'F';
+constexpr char kMessageTag = 'M';
+
+HRESULT codeForErrno(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return MAPI_E_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return MAPI_E_NO_ACCESS;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return MAPI_E_NOT_ENOUGH_DISK;
+    case ENOMEM:
+        return MAPI_E_NOT_ENOUGH_MEMORY;
+    default:
+        return MAPI_E_DISK_ERROR;
+    }
+}
+
+// The message file names of a folder's new/ and cur/, sorted, dot files and non-files left out.
+std::vector<std::pair<std::string, std::string>> messageFiles(const fs::path& folder) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const char* subfolder : {"new", "cur"}) {
+        std::error_code error;
+        fs::directory_iterator it(folder / subfolder, error);
+        if (error) {
+            if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory)
+                continue;
+            throw std::system_error(error, "Cannot read folder '" + (folder / subfolder).string() + "'");
+        }
+        for (fs::directory_iterator end; it != end; it.increment(error)) {
+            if (error)
+                throw std::system_error(error, "Cannot read folder '" + (folder / subfolder).string() + "'");
+            const std::string name = it->path().filename().string();
+            std::error_code typeError;
+            if (isMessageFileName(name) && it->symlink_status(typeError).type() == fs::file_type::regular)
+                files.emplace_back(subfolder, name);
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+Binary withTag(const Binary& storeId, char tag, const std::string& key) {
+    return makeObjectEntryId(storeId, std::string(1, tag) + key);
+}
+
+} // namespace
+
+MaildirState::MaildirState(StoreLocation location, fs::path root)
+    : m_location(std::move(location)), m_tree(std::move(root)) {}
+
+Binary MaildirState::folderEntryId(const std::string& folderKey) const {
+    return withTag(m_location.entryId, kFolderTag, folderKey);
+}
+
+Binary MaildirState::messageEntryId(const std::string& messageKey) const {
+    return withTag(m_location.entryId, kMessageTag, messageKey);
+}
+
+std::optional<ParsedEntryId> MaildirState::parseEntryId(const Binary& entryId) const {
+    const auto objectKey = objectKeyString(entryId, m_location.entryId);
+    if (!objectKey || objectKey->empty())
+        return std::nullopt;
+    const char tag = (*objectKey)[0];
+    if (tag != kFolderTag && tag != kMessageTag)
+        return std::nullopt;
+    std::string key = objectKey->substr(1);
+    if (key.find('\0') != std::string::npos ||
+        (tag == kMessageTag && (key.empty() || key.find('/') != std::string::npos)))
+        return std::nullopt;
+    return ParsedEntryId{tag == kFolderTag, std::move(key)};
+}
+
+fs::path MaildirState::pathOf(const MessageLocation& location) const {
+    return m_tree.directory(location.folderKey) / location.subfolder / location.fileName;
+}
+
+RowSet MaildirState::listFolder(const std::string& folderKey) {
+    RowSet rows;
+    const fs::path folder = m_tree.directory(folderKey);
+    for (const auto& [subfolder, fileName] : messageFiles(folder)) {
+        MessageFileContent header;
+        try {
+            header = readMessageHeader(folder / subfolder / fileName);
+        } catch (const std::system_error& error) {
+            // Another client moved or deleted it since the folder was read.
+            if (error.code() == std::errc::no_such_file_or_directory)
+                continue;
+            throw;
+        }
+        const MaildirName name = MaildirName::parse(fileName);
+        const std::string key = messageKey(name.unique);
+        remember(key, {folderKey, subfolder, fileName});
+        rows.push_back(
+            messageProperties(header.bytes, header.identity, name.hasFlag('S'), messageEntryId(key)));
+    }
+    return rows;
+}
+
+std::optional<MessageLocation> MaildirState::locate(const std::string& messageKey) {
+    const auto known = m_index.find(messageKey);
+    std::optional<std::string> knownFolder;
+    if (known != m_index.end()) {
+        std::error_code error;
+        if (fs::symlink_status(pathOf(known->second), error).type() == fs::file_type::regular)
+            return known->second;
+        knownFolder = known->second.folderKey;
+        m_index.erase(known);
+    }
+    // Another tool renamed or moved it: its folder first, then the whole store.
+    if (knownFolder && scanFolderNames(*knownFolder, messageKey))
+        return m_index.at(messageKey);
+    for (const auto& folder : m_tree.allFolders())
+        if (scanFolderNames(folder, messageKey))
+            return m_index.at(messageKey);
+    return std::nullopt;
+}
+
+bool MaildirState::scanFolderNames(const std::string& folderKey, const std::string& wanted) {
+    bool found = false;
+    try {
+        for (const auto& [subfolder, fileName] : messageFiles(m_tree.directory(folderKey))) {
+            const std::string key = messageKey(MaildirName::parse(fileName).unique);
+            if (key == wanted && !found) {
+                remember(key, {folderKey, subfolder, fileName});
+                found = true;
+            }
+        }
+    } catch (const std::system_error&) {
+        return false; // an unreadable folder cannot hold the message for us
+    }
+    return found;
+}
+
+void MaildirState::remember(const std::string& messageKey, const MessageLocation& location) {
+    m_index[messageKey] = location;
+}
+
+void MaildirState::forget(const std::string& messageKey) {
+    m_index.erase(messageKey);
+}
+
+HRESULT MaildirState::fail(HRESULT code, std::string text) {
+    m_lastCode = code;
+    m_lastText = std::move(text);
+    return code;
+}
+
+HRESULT MaildirState::fail(const std::exception& error) {
+    if (const auto* system = dynamic_cast<const std::system_error*>(&error))
+        return fail(system->code().category() == std::generic_category() ||
+                            system->code().category() == std::system_category()
+                        ? codeForErrno(system->code().value())
+                        : MAPI_E_DISK_ERROR,
+                    system->what());
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return fail(MAPI_E_NOT_ENOUGH_MEMORY, "Out of memory");
+    return fail(MAPI_E_CALL_FAILED, error.what());
+}
+
+HRESULT MaildirState::lastError(HRESULT result, std::optional<MapiError>& error) const {
+    error.reset();
+    if (result == m_lastCode && !m_lastText.empty())
+        error = MapiError{m_lastText, "Maildir " + m_tree.root().string()};
+    return S_OK;
+}
+
+HRESULT answerProps(const Row& properties, const std::vector<PropTag>& tags, std::vector<PropValue>& values) {
+    values.clear();
+    if (tags.empty()) {
+        values = properties;
+        return S_OK;
+    }
+    bool missing = false;
+    for (const PropTag tag : tags) {
+        if (const PropValue* value = findProp(properties, tag)) {
+            values.push_back(*value);
+        } else {
+            values.push_back(PropValue::error(tag, MAPI_E_NOT_FOUND));
+            missing = true;
+        }
+    }
+    return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
+}
+
+} // namespace mapi

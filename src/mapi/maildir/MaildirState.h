@@ -1,0 +1,73 @@
+#pragma once
+// What the store, its folders and its messages share: the tree, the entry ids, the index of
+// where each message file is now, and the last failure for GetLastError. A message's entry id
+// names its key only, not its folder or flags, so it stays the same when the message is moved
+// or renamed; the index finds the file, and a scan of the store finds it after other tools moved it.
+//
+// Entry ids (mapi/EntryIds.h): <store entry id> 'F' <folder key>, or <store entry id> 'M'
+// <message key>.
+
+#include "mapi/Interfaces.h"
+#include "mapi/StoreProvider.h"
+#include "mapi/maildir/MaildirTree.h"
+
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace mapi {
+
+struct MessageLocation {
+    std::string folderKey;
+    std::string subfolder; // "cur" or "new"
+    std::string fileName;
+};
+
+struct ParsedEntryId {
+    bool isFolder = false;
+    std::string key;
+};
+
+class MaildirState {
+public:
+    MaildirState(StoreLocation location, std::filesystem::path root);
+
+    const MaildirTree& tree() const { return m_tree; }
+    const StoreLocation& location() const { return m_location; }
+
+    Binary folderEntryId(const std::string& folderKey) const;
+    Binary messageEntryId(const std::string& messageKey) const;
+    // Nothing when `entryId` is not one of this store's.
+    std::optional<ParsedEntryId> parseEntryId(const Binary& entryId) const;
+
+    std::filesystem::path pathOf(const MessageLocation& location) const;
+    // One row per message file of the folder, read from header blocks only. Throws on I/O errors.
+    RowSet listFolder(const std::string& folderKey);
+    // Where the message is now; nothing when it is gone from the store.
+    std::optional<MessageLocation> locate(const std::string& messageKey);
+    void remember(const std::string& messageKey, const MessageLocation& location);
+    void forget(const std::string& messageKey);
+
+    // Records a failure for GetLastError and answers its code.
+    HRESULT fail(HRESULT code, std::string text);
+    // The same for an exception; a system error's errno chooses the code.
+    HRESULT fail(const std::exception& error);
+    HRESULT lastError(HRESULT result, std::optional<MapiError>& error) const;
+
+private:
+    bool scanFolderNames(const std::string& folderKey, const std::string& wanted);
+
+    StoreLocation m_location;
+    MaildirTree m_tree;
+    std::unordered_map<std::string, MessageLocation> m_index;
+    HRESULT m_lastCode = S_OK;
+    std::string m_lastText;
+};
+
+// Answers GetProps from a row of all properties: the values in the order asked (all of them
+// when `tags` is empty), missing ones as PT_ERROR values with MAPI_W_ERRORS_RETURNED.
+HRESULT answerProps(const Row& properties, const std::vector<PropTag>& tags, std::vector<PropValue>& values);
+
+} // namespace mapi

@@ -1,0 +1,85 @@
+#include "mapi/maildir/MessageFile.h"
+
+#include "mapi/mime/HeaderBlock.h"
+#include "platform/DurableWrite.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mapi {
+namespace {
+
+// Header blocks beyond this are cut: the fields a listing needs come first in real mail.
+constexpr std::size_t kMaxHeaderBytes = 1 << 20;
+constexpr std::size_t kFirstChunk = 16 * 1024;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(const std::filesystem::path& path)
+        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)) {
+        if (m_fd < 0)
+            platform::throwFileError(errno, "Cannot open", path);
+    }
+    ~FileDescriptor() { ::close(m_fd); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+FileIdentity identityOf(int fd, const std::filesystem::path& path) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        platform::throwFileError(errno, "Cannot read", path);
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::uint64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+            static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
+// Reads up to `count` more bytes; false at the end of the file.
+bool readMore(int fd, const std::filesystem::path& path, std::string& bytes, std::size_t count) {
+    const std::size_t old = bytes.size();
+    bytes.resize(old + count);
+    std::size_t filled = 0;
+    while (filled < count) {
+        const ssize_t got = ::read(fd, bytes.data() + old + filled, count - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            platform::throwFileError(errno, "Cannot read", path);
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    bytes.resize(old + filled);
+    return filled == count;
+}
+
+} // namespace
+
+MessageFileContent readMessageHeader(const std::filesystem::path& path) {
+    FileDescriptor file(path);
+    MessageFileContent content;
+    content.identity = identityOf(file.get(), path);
+    std::size_t chunk = kFirstChunk;
+    while (readMore(file.get(), path, content.bytes, chunk) && content.bytes.size() < kMaxHeaderBytes &&
+           !mime::parseHeaderBlock(content.bytes).complete)
+        chunk = content.bytes.size();
+    return content;
+}
+
+MessageFileContent readMessageFile(const std::filesystem::path& path) {
+    FileDescriptor file(path);
+    MessageFileContent content;
+    content.identity = identityOf(file.get(), path);
+    content.bytes.reserve(content.identity.size);
+    while (readMore(file.get(), path, content.bytes, 64 * 1024)) {
+    }
+    return content;
+}
+
+} // namespace mapi

@@ -1,0 +1,198 @@
+#include "mapi/mime/BodyText.h"
+
+#include "mapi/mime/Charset.h"
+#include "mapi/mime/HeaderBlock.h"
+#include "mapi/mime/HtmlText.h"
+#include "mapi/mime/MimeLibrary.h"
+#include "mapi/mime/TransferDecoding.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace mapi::mime {
+namespace {
+
+struct GObjectDeleter {
+    void operator()(void* p) const {
+        if (p)
+            g_object_unref(p);
+    }
+};
+template <typename T> using GRef = std::unique_ptr<T, GObjectDeleter>;
+
+// Recovering a broken boundary parses the multipart's text again; a bound keeps hostile input
+// from making that quadratic.
+constexpr int kMaxRecoveries = 8;
+
+GRef<GMimeMessage> parseMessage(std::string_view text) {
+    GRef<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
+    GRef<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+    g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
+    return GRef<GMimeMessage>(g_mime_parser_construct_message(parser.get(), parserOptions()));
+}
+
+std::string readStream(GMimeStream* stream) {
+    std::string bytes;
+    if (!stream)
+        return bytes;
+    g_mime_stream_reset(stream);
+    char buffer[16384];
+    while (true) {
+        const ssize_t count = g_mime_stream_read(stream, buffer, sizeof buffer);
+        if (count <= 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    return bytes;
+}
+
+// The part's content with its transfer encoding undone, as UTF-8.
+std::string decodedText(GMimePart* part) {
+    GMimeDataWrapper* content = g_mime_part_get_content(part);
+    if (!content)
+        return {};
+    std::string bytes = readStream(g_mime_data_wrapper_get_stream(content));
+    switch (g_mime_data_wrapper_get_encoding(content)) {
+    case GMIME_CONTENT_ENCODING_BASE64:
+        bytes = decodeBase64(bytes);
+        break;
+    case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE:
+        bytes = decodeQuotedPrintable(bytes);
+        break;
+    default:
+        break;
+    }
+    const char* charset = g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset");
+    return toUtf8(bytes, charset ? charset : "");
+}
+
+bool isAttachment(GMimeObject* object) {
+    GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(object);
+    return disposition && g_mime_content_disposition_is_attachment(disposition);
+}
+
+// A multipart whose declared boundary never occurs holds its parts in the prologue; the first
+// "--" line there is taken as the boundary the sender meant.
+std::string withGuessedBoundary(const char* prologue) {
+    if (!prologue)
+        return {};
+    const std::string_view text(prologue);
+    for (std::size_t line = 0; line < text.size();) {
+        std::size_t end = text.find('\n', line);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view content = text.substr(line, end - line);
+        if (!content.empty() && content.back() == '\r')
+            content.remove_suffix(1);
+        if (content.size() > 2 && content.substr(0, 2) == "--" &&
+            content.find_first_of(" \t\"") == std::string_view::npos) {
+            std::string boundary(content.substr(2));
+            if (boundary.size() > 2 && boundary.substr(boundary.size() - 2) == "--")
+                boundary.resize(boundary.size() - 2);
+            return "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\n\n" + std::string(text);
+        }
+        line = end + 1;
+    }
+    return {};
+}
+
+class BodyFinder {
+public:
+    explicit BodyFinder(GMimeMessage* message) { push(g_mime_message_get_mime_part(message)); }
+
+    std::optional<std::string> find() {
+        GMimePart* html = nullptr;
+        std::optional<std::string> prologueText;
+        while (!m_pending.empty()) {
+            GMimeObject* object = m_pending.back();
+            m_pending.pop_back();
+            if (GMIME_IS_MESSAGE_PART(object) || isAttachment(object))
+                continue;
+            if (GMIME_IS_MULTIPART(object)) {
+                openMultipart(GMIME_MULTIPART(object), prologueText);
+                continue;
+            }
+            if (!GMIME_IS_PART(object))
+                continue;
+            GMimeContentType* type = g_mime_object_get_content_type(object);
+            if (!type || g_mime_content_type_is_type(type, "text", "plain"))
+                return decodedText(GMIME_PART(object));
+            if (!html && g_mime_content_type_is_type(type, "text", "html"))
+                html = GMIME_PART(object);
+        }
+        if (html)
+            return htmlToText(decodedText(html));
+        return prologueText;
+    }
+
+private:
+    void push(GMimeObject* object) {
+        if (object)
+            m_pending.push_back(object);
+    }
+
+    void openMultipart(GMimeMultipart* multipart, std::optional<std::string>& prologueText) {
+        if (GMIME_IS_MULTIPART_ENCRYPTED(multipart))
+            return;
+        const int count = g_mime_multipart_get_count(multipart);
+        if (GMIME_IS_MULTIPART_SIGNED(multipart)) {
+            if (count > 0)
+                push(g_mime_multipart_get_part(multipart, GMIME_MULTIPART_SIGNED_CONTENT));
+            return;
+        }
+        if (count == 0) {
+            recover(multipart, prologueText);
+            return;
+        }
+        for (int i = count - 1; i >= 0; --i)
+            push(g_mime_multipart_get_part(multipart, i));
+    }
+
+    void recover(GMimeMultipart* multipart, std::optional<std::string>& prologueText) {
+        const char* prologue = g_mime_multipart_get_prologue(multipart);
+        if (!prologueText && prologue && *prologue)
+            prologueText = toUtf8(prologue, "");
+        if (m_recoveries >= kMaxRecoveries)
+            return;
+        const std::string guessed = withGuessedBoundary(prologue);
+        if (guessed.empty())
+            return;
+        ++m_recoveries;
+        auto reparsed = parseMessage(guessed);
+        if (!reparsed)
+            return;
+        push(g_mime_message_get_mime_part(reparsed.get()));
+        m_recovered.push_back(std::move(reparsed));
+    }
+
+    std::vector<GMimeObject*> m_pending;
+    std::vector<GRef<GMimeMessage>> m_recovered;
+    int m_recoveries = 0;
+};
+
+std::string finished(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    return toCrLf(text);
+}
+
+} // namespace
+
+std::optional<std::string> plainTextBody(std::string_view message) {
+    parserOptions();
+    auto parsed = parseMessage(message);
+    if (!parsed) {
+        // No header block: the whole file is the text.
+        if (message.empty())
+            return std::nullopt;
+        return finished(toUtf8(message, ""));
+    }
+    BodyFinder finder(parsed.get());
+    auto text = finder.find();
+    // Headers followed by nothing are a message without a body, not one with an empty body.
+    if (!text || (text->empty() && parseHeaderBlock(message).bodyOffset >= message.size()))
+        return std::nullopt;
+    return finished(std::move(*text));
+}
+
+} // namespace mapi::mime
