@@ -122,6 +122,31 @@ TEST(HiveTextTest, AMissingSignatureIsDamageButTheKeysAreRead) {
     EXPECT_TRUE(parsed.document.exists("HKEY_CURRENT_USER\\A"));
 }
 
+// Whatever a damaged file holds, what could be read is written back in a form that reads clean
+// and gives the same keys and values.
+TEST(HiveTextTest, WhatWasReadFromDamageIsWrittenBackClean) {
+    HiveDocument document;
+    HiveKeyData& key = document.findOrAdd("HKEY_CURRENT_USER\\Software\\A");
+    key.set("text", HiveValue::string("a\\b\"c\r\nd"));
+    key.set("n", HiveValue::dword(7));
+    key.set("bin", HiveValue::binary("\x01\x02"));
+    document.findOrAdd("HKEY_CURRENT_USER\\Software\\B").set("", HiveValue::expandString("%X%"));
+    const std::string text = formatHiveText(document);
+    for (std::size_t at = 0; at < text.size(); ++at)
+        for (const char c : {'"', '\\', '\n', '[', ']', '=', ',', '\0', 'x'}) {
+            std::string damaged = text;
+            damaged[at] = c;
+            const HiveParseResult first = parseHiveText(damaged);
+            const HiveParseResult second = parseHiveText(formatHiveText(first.document));
+            EXPECT_FALSE(second.problem) << "at " << at << " '" << c << "'";
+            ASSERT_EQ(second.document.keys.size(), first.document.keys.size());
+            for (std::size_t i = 0; i < first.document.keys.size(); ++i) {
+                EXPECT_EQ(second.document.keys[i].path, first.document.keys[i].path);
+                EXPECT_EQ(second.document.keys[i].values, first.document.keys[i].values);
+            }
+        }
+}
+
 TEST(HiveTextTest, AnEmptyFileIsAnEmptyHive) {
     const HiveParseResult parsed = parseHiveText("");
     EXPECT_FALSE(parsed.problem);

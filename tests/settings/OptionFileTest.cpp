@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <set>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -124,6 +125,25 @@ TEST(OptionFileTest, AFileCutShortAnywhereIsAReadError) {
     }
     TSettings loaded(nullptr);
     EXPECT_EQ(readError(file, loaded), "");
+}
+
+// Any single byte changed to a tag or an extreme value either still reads or fails with one of
+// the texts; no change makes the reader crash or reach for memory the file cannot back.
+TEST(OptionFileTest, AnyChangedByteReadsOrFailsWithAText) {
+    TSettings saved(nullptr);
+    samples::fill(saved);
+    const std::string file = optionFileBytes(saved);
+    const std::set<std::string> texts = {"Invalid stream format", "Invalid property value",
+                                         "Stream read error"};
+    for (std::size_t at = 0; at < file.size(); ++at)
+        for (const int value : {0x00, 0x04, 0x06, 0x0C, 0x7F, 0xFF}) {
+            std::string changed = file;
+            changed[at] = static_cast<char>(value);
+            TSettings loaded(nullptr);
+            const std::string error = readError(changed, loaded);
+            EXPECT_TRUE(error.empty() || texts.count(error) || error.rfind("Property ", 0) == 0)
+                << error << " at " << at;
+        }
 }
 
 TEST(OptionFileTest, WrongTagsNamesAndSignaturesGiveTheirTexts) {
