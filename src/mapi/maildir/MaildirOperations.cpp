@@ -52,15 +52,17 @@ void moveMessageFile(const fs::path& from, const fs::path& destinationFolder, co
 
 void rewriteMessageFile(const fs::path& current, const fs::path& folder, std::string_view content,
                         const FileIdentity& original, const std::string& finalName) {
-    platform::DurableFileWriter writer(current, temporaryFolder(folder));
-    writer.write(content);
-    writer.setModificationTime(original.modifiedSeconds, original.modifiedNanoseconds);
-    writer.commit();
-    // The size markers follow the new content; until this rename the name is only stale, the
-    // message is whole and exists once.
+    // The name takes the new size markers first and the content follows. A stop in between
+    // leaves the old message whole under a name whose markers are stale, and doing the same
+    // change again puts the content under it; the other order would leave the changed message
+    // under the old markers, and nothing would ever correct them.
     const fs::path target = current.parent_path() / finalName;
     if (target != current)
         platform::renameDurably(current, target);
+    platform::DurableFileWriter writer(target, temporaryFolder(folder));
+    writer.write(content);
+    writer.setModificationTime(original.modifiedSeconds, original.modifiedNanoseconds);
+    writer.commit();
 }
 
 } // namespace mapi

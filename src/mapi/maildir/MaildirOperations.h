@@ -17,8 +17,8 @@ namespace mapi {
 void moveMessageFile(const std::filesystem::path& from, const std::filesystem::path& destinationFolder,
                      const std::string& fileName);
 
-// Replaces `current` (a file of `folder`) with `content`, keeping the modification time of
-// `original`, and leaves it under `finalName` (in the same subfolder). Throws std::system_error.
+// Renames `current` (a file of `folder`) to `finalName` in the same subfolder, then replaces it
+// with `content`, keeping the modification time of `original`. Throws std::system_error.
 void rewriteMessageFile(const std::filesystem::path& current, const std::filesystem::path& folder,
                         std::string_view content, const FileIdentity& original, const std::string& finalName);
 
