@@ -66,12 +66,16 @@ std::filesystem::path withSuffix(const std::filesystem::path& file, const std::s
     return result;
 }
 
-} // namespace
-
-Hive::FileIdentity Hive::identityOf(const struct stat& info) {
-    return {info.st_dev, info.st_ino, info.st_size,
-            info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec};
+// The hive is the user's own, like the registry's current-user hive: only the user may read it.
+void writePrivateFile(const std::filesystem::path& target, std::string_view text) {
+    DurableFileWriter writer(target);
+    if (::chmod(writer.temporaryPath().c_str(), 0600) != 0)
+        throwFileError(errno, "Cannot write", target);
+    writer.write(text);
+    writer.commit();
 }
+
+} // namespace
 
 std::string HiveDamage::describe() const {
     if (line == 0)
@@ -182,64 +186,51 @@ std::vector<std::string> Hive::names(const std::string& key) {
 void Hive::modify(const std::function<bool(HiveDocument&)>& change) {
     {
         std::lock_guard guard(m_mutex);
-        std::filesystem::create_directories(m_file.parent_path());
+        if (!m_file.parent_path().empty())
+            std::filesystem::create_directories(m_file.parent_path());
         const FileLock lock(withSuffix(m_file, ".lock"));
         // Re-read under the lock: another copy of the program may have written since we last looked.
-        const Snapshot snapshot = readFile();
-        HiveParseResult parsed = parseHiveText(snapshot.text);
-        noteDamage(snapshot, parsed.problem);
+        const Contents contents = readFile();
+        HiveParseResult parsed = parse(contents);
         if (change(parsed.document)) {
             // The damaged original is kept before anything replaces it.
             if (parsed.problem)
-                keepDamagedCopy(snapshot.text);
-            writeFileDurably(m_file, formatHiveText(parsed.document));
-            struct stat info {};
-            if (::stat(m_file.c_str(), &info) == 0) {
-                m_cachedIdentity = identityOf(info);
-                m_document = std::move(parsed.document);
-                m_cacheValid = true;
-            } else {
-                m_cacheValid = false;
-            }
+                keepDamagedCopy(*contents);
+            std::string text = formatHiveText(parsed.document);
+            writePrivateFile(m_file, text);
+            m_cachedContents = Contents(std::move(text));
         } else {
-            m_cachedIdentity = snapshot.identity;
-            m_document = std::move(parsed.document);
-            m_cacheValid = true;
+            m_cachedContents = contents;
         }
+        m_document = std::move(parsed.document);
     }
     deliverReport();
 }
 
 void Hive::refreshLocked() {
-    struct stat info {};
-    if (::stat(m_file.c_str(), &info) == 0 && m_cacheValid && m_cachedIdentity &&
-        *m_cachedIdentity == identityOf(info))
-        return;
     try {
-        const Snapshot snapshot = readFile();
-        HiveParseResult parsed = parseHiveText(snapshot.text);
-        noteDamage(snapshot, parsed.problem);
-        m_document = std::move(parsed.document);
-        m_cachedIdentity = snapshot.identity;
-        m_cacheValid = true;
+        Contents contents = readFile();
         m_reportedUnreadable = false;
+        if (m_cachedContents && *m_cachedContents == contents)
+            return;
+        m_document = parse(contents).document;
+        m_cachedContents = std::move(contents);
     } catch (const std::system_error& error) {
         // Unreadable: reads give their defaults, and writes fail in readFile rather than replace
         // a file whose contents we never saw.
         m_document = {};
-        m_cacheValid = false;
+        m_cachedContents.reset();
         if (!m_reportedUnreadable)
             m_pendingReport = HiveDamage{m_file, 0, error.what()};
         m_reportedUnreadable = true;
     }
 }
 
-Hive::Snapshot Hive::readFile() const {
-    Snapshot snapshot;
+Hive::Contents Hive::readFile() const {
     const FileDescriptor fd(::open(m_file.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT)
-            return snapshot;
+            return std::nullopt;
         throwFileError(errno, "Cannot open", m_file);
     }
     struct stat info {};
@@ -247,7 +238,7 @@ Hive::Snapshot Hive::readFile() const {
         throwFileError(errno, "Cannot read", m_file);
     if (!S_ISREG(info.st_mode))
         throwFileError(EINVAL, "Not a regular file:", m_file);
-    snapshot.identity = identityOf(info);
+    std::string text;
     char buffer[65536];
     while (true) {
         const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
@@ -258,26 +249,28 @@ Hive::Snapshot Hive::readFile() const {
         }
         if (got == 0)
             break;
-        snapshot.text.append(buffer, static_cast<std::size_t>(got));
+        text.append(buffer, static_cast<std::size_t>(got));
     }
-    return snapshot;
+    return text;
 }
 
-void Hive::noteDamage(const Snapshot& snapshot, const std::optional<HiveTextProblem>& problem) {
-    if (!problem || m_reportedIdentity == snapshot.identity)
-        return;
-    m_reportedIdentity = snapshot.identity;
-    std::string reason = problem->reason;
-    if (problem->badLines > 1)
-        reason += " (" + std::to_string(problem->badLines) + " unreadable lines in all)";
-    m_pendingReport = HiveDamage{m_file, problem->line, std::move(reason)};
+HiveParseResult Hive::parse(const Contents& contents) {
+    HiveParseResult parsed = parseHiveText(contents ? *contents : std::string());
+    if (!parsed.problem || m_reportedContents == contents)
+        return parsed;
+    m_reportedContents = contents;
+    std::string reason = parsed.problem->reason;
+    if (parsed.problem->badLines > 1)
+        reason += " (" + std::to_string(parsed.problem->badLines) + " unreadable lines in all)";
+    m_pendingReport = HiveDamage{m_file, parsed.problem->line, std::move(reason)};
+    return parsed;
 }
 
 void Hive::keepDamagedCopy(const std::string& text) const {
     for (int number = 1;; ++number) {
         const auto copy = withSuffix(m_file, number == 1 ? ".damaged" : ".damaged-" + std::to_string(number));
         if (!std::filesystem::exists(copy)) {
-            writeFileDurably(copy, text);
+            writePrivateFile(copy, text);
             return;
         }
     }

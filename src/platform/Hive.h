@@ -17,8 +17,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <sys/types.h>
 #include <vector>
 
 namespace platform {
@@ -88,18 +86,8 @@ public:
 private:
     friend class HiveKey;
 
-    struct FileIdentity {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        std::int64_t modifiedNs = 0;
-        bool operator==(const FileIdentity&) const = default;
-    };
-    static FileIdentity identityOf(const struct stat& info);
-    struct Snapshot {
-        std::optional<FileIdentity> identity; // none: the file does not exist
-        std::string text;
-    };
+    // The file's bytes; no value when the file does not exist.
+    using Contents = std::optional<std::string>;
 
     std::optional<HiveValue> query(const std::string& key, std::string_view name);
     std::vector<std::string> names(const std::string& key);
@@ -108,18 +96,20 @@ private:
     void modify(const std::function<bool(HiveDocument&)>& change);
 
     void refreshLocked();
-    Snapshot readFile() const;
-    void noteDamage(const Snapshot& snapshot, const std::optional<HiveTextProblem>& problem);
+    Contents readFile() const;
+    // Parses `contents` and notes a damage report when they differ from the last damaged contents.
+    HiveParseResult parse(const Contents& contents);
     void keepDamagedCopy(const std::string& text) const;
     void deliverReport();
 
     std::filesystem::path m_file;
     HiveDamageSink m_onDamage;
     std::mutex m_mutex;
-    std::optional<FileIdentity> m_cachedIdentity;
-    bool m_cacheValid = false;
+    // Reads compare the file's bytes with these and parse only when they changed: file times
+    // and inode numbers can repeat within one clock tick.
+    std::optional<Contents> m_cachedContents;
     HiveDocument m_document;
-    std::optional<FileIdentity> m_reportedIdentity;
+    Contents m_reportedContents;
     bool m_reportedUnreadable = false;
     std::optional<HiveDamage> m_pendingReport;
 };

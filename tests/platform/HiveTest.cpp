@@ -117,6 +117,9 @@ TEST_F(HiveTest, OpeningWithoutCreatingLeavesTheDiskAlone) {
     hive.createKey(kKey);
     EXPECT_TRUE(hive.openKey(kKey));
     EXPECT_TRUE(Hive(m_file).openKey(kKey));
+    // Private to the user, like the registry's current-user hive.
+    EXPECT_EQ(std::filesystem::status(m_file).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST_F(HiveTest, DeletingAValueRemovesOnlyThatValue) {
