@@ -131,6 +131,37 @@ std::string encodedWord(std::string_view bytes, std::string_view label, char met
 
 } // namespace
 
+bool isAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string hexDigits(std::uint64_t value, int digits) {
+    static const char kLower[] = "0123456789abcdef";
+    std::string out(static_cast<std::size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0; --i) {
+        out[static_cast<std::size_t>(i)] = kLower[value & 15];
+        value >>= 4;
+    }
+    return out;
+}
+
+std::string withCrlf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 30);
+    for (char c : text) {
+        if (c == '\n') {
+            out += '\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
 std::string_view charsetLabel(Charset charset) {
     switch (charset) {
     case Charset::UsAscii:

@@ -2,12 +2,21 @@
 // The byte forms mail carries text in: charsets, transfer encodings and encoded header words.
 // Text inside the generator is UTF-8; these functions turn it into what a mail client writes.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace bench {
 
 enum class Charset { UsAscii, Utf8, Latin1, Windows1252 };
+
+bool isAscii(std::string_view text);
+
+// `value` as `digits` lower-case hexadecimal digits.
+std::string hexDigits(std::uint64_t value, int digits);
+
+// The text with every '\n' turned into CR LF.
+std::string withCrlf(std::string_view text);
 
 // The MIME label of a charset, e.g. "ISO-8859-1".
 std::string_view charsetLabel(Charset charset);

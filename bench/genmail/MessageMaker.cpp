@@ -10,54 +10,6 @@ namespace {
 constexpr std::size_t kMaximumSize = 200 * 1024;
 constexpr std::size_t kMinimumSize = 1024;
 
-bool isAscii(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-std::string hex(std::uint64_t value, int digits) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string out(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i) {
-        out[static_cast<std::size_t>(i)] = kDigits[value & 15];
-        value >>= 4;
-    }
-    return out;
-}
-
-std::string toCrlf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 30);
-    for (char c : text) {
-        if (c == '\n') {
-            out += '\r';
-        }
-        out += c;
-    }
-    return out;
-}
-
-// Folds an ASCII header value at blanks so no line passes 76 characters.
-std::string foldAscii(const std::string& value, std::size_t prefixLength) {
-    std::string out;
-    std::size_t column = prefixLength;
-    std::size_t pos = 0;
-    while (pos < value.size()) {
-        std::size_t end = value.find(' ', pos + 1);
-        if (end == std::string::npos) {
-            end = value.size();
-        }
-        std::string piece = value.substr(pos, end - pos);
-        if (column + piece.size() > 76 && pos > 0 && piece[0] == ' ') {
-            out += '\n';
-            column = 0;
-        }
-        out += piece;
-        column += piece.size();
-        pos = end;
-    }
-    return out;
-}
-
 struct BinaryType {
     const char* mime;
     const char* extension;
@@ -73,10 +25,6 @@ const BinaryType kBinaryTypes[] = {
     {"application/vnd.ms-excel", "xls", "\xd0\xcf\x11\xe0"},
     {"application/octet-stream", "bin", ""},
 };
-
-const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 } // namespace
 
@@ -197,7 +145,7 @@ std::string MessageMaker::make(Kind kind) {
     bool crlf = kind != Kind::Broken && m_rng.chance(0.08);
     if (crlf) {
         count("file: CRLF line ends");
-        return toCrlf(message);
+        return withCrlf(message);
     }
     return message;
 }
@@ -228,67 +176,6 @@ std::size_t MessageMaker::bodyBudget(Kind kind) {
     return 2000;
 }
 
-std::string MessageMaker::formatDate(std::int64_t utc, int zoneMinutes, bool plainStyle) {
-    std::time_t local = static_cast<std::time_t>(utc + zoneMinutes * 60);
-    std::tm t{};
-    gmtime_r(&local, &t);
-    char clock[16];
-    std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
-    int magnitude = std::abs(zoneMinutes);
-    char zone[16];
-    std::snprintf(zone, sizeof zone, "%c%02d%02d", zoneMinutes < 0 ? '-' : '+', magnitude / 60,
-                  magnitude % 60);
-    std::string day = std::to_string(t.tm_mday);
-    std::string year = std::to_string(t.tm_year + 1900);
-    std::string zoneText = zone;
-    std::size_t style = plainStyle ? 0 : m_rng.weighted({80, 6, 6, 5, 3});
-    std::string weekday = std::string(kDays[t.tm_wday]) + ", ";
-    switch (style) {
-    case 1: // no day name
-        weekday.clear();
-        break;
-    case 2: // a zone comment
-        zoneText += zoneMinutes == 60 ? " (CET)" : " (UTC)";
-        break;
-    case 3: // two-digit day
-        if (day.size() == 1) {
-            day = "0" + day;
-        }
-        break;
-    case 4: // obsolete zone names
-        if (zoneMinutes == 0) {
-            zoneText = m_rng.chance(0.5) ? "GMT" : "UT";
-        } else if (zoneMinutes == -300) {
-            zoneText = "EST";
-        } else if (zoneMinutes == -420) {
-            zoneText = "PDT";
-        }
-        break;
-    default:
-        break;
-    }
-    if (!plainStyle) {
-        static const char* const kStyles[] = {"day name, numeric zone", "no day name", "zone comment",
-                                              "two-digit day", "obsolete zone name"};
-        count(std::string("date: ") + kStyles[style]);
-    }
-    return weekday + day + " " + kMonths[t.tm_mon] + " " + year + " " + clock + " " + zoneText;
-}
-
-std::string MessageMaker::boundary() {
-    switch (m_rng.below(4)) {
-    case 0:
-        return "----=_Part_" + std::to_string(m_rng.below(1000000)) + "_" +
-               std::to_string(m_rng.next() % 100000000);
-    case 1:
-        return "000000000000" + hex(m_rng.next(), 16);
-    case 2:
-        return "=_" + hex(m_rng.next(), 12) + "." + hex(m_rng.next(), 8);
-    default:
-        return "Apple-Mail=_" + hex(m_rng.next(), 8) + "-" + hex(m_rng.next(), 4);
-    }
-}
-
 std::string MessageMaker::randomBytes(std::size_t count) {
     std::string out;
     out.reserve(count + 8);
@@ -302,167 +189,6 @@ std::string MessageMaker::randomBytes(std::size_t count) {
     return out;
 }
 
-std::string MessageMaker::addressField(const std::string& name, const std::vector<Person>& people) {
-    std::string out = name + ": ";
-    std::size_t column = out.size();
-    for (std::size_t i = 0; i < people.size(); ++i) {
-        const Person& p = people[i];
-        std::string item;
-        if (p.name.empty()) {
-            item = m_rng.chance(0.5) ? p.address : "<" + p.address + ">";
-        } else if (isAscii(p.name)) {
-            item = (m_rng.chance(0.25) ? "\"" + p.name + "\"" : p.name) + " <" + p.address + ">";
-        } else {
-            std::size_t form = m_rng.weighted({75, 15, 10});
-            if (form == 1) {
-                count("address: display name in raw UTF-8");
-                item = p.name + " <" + p.address + ">";
-            } else {
-                Charset cs = representable(p.name, Charset::Latin1) && m_rng.chance(0.4) ? Charset::Latin1
-                                                                                         : Charset::Utf8;
-                std::string words = encodedWords(p.name, cs, m_rng.chance(0.5) ? 'B' : 'Q', column);
-                count("address: display name as encoded-words");
-                item = (form == 2 ? "\"" + words + "\"" : words) + " <" + p.address + ">";
-            }
-        }
-        if (i > 0) {
-            out += ",";
-            if (column + item.size() > 76) {
-                out += "\n ";
-                column = 1;
-            } else {
-                out += ' ';
-                ++column;
-            }
-        }
-        out += item;
-        std::size_t lastBreak = item.rfind('\n');
-        column = lastBreak == std::string::npos ? column + item.size() : item.size() - lastBreak - 1;
-    }
-    return out + "\n";
-}
-
-std::string MessageMaker::subjectField() {
-    std::string subject = m_text.subject();
-    if (isAscii(subject)) {
-        count("subject: ASCII");
-        return "Subject: " + foldAscii(subject, 9) + "\n";
-    }
-    std::size_t form = m_rng.weighted({45, 20, 15, 10, 5});
-    Charset cs = Charset::Utf8;
-    if (representable(subject, Charset::Latin1) && m_rng.chance(0.3)) {
-        cs = Charset::Latin1;
-    } else if (representable(subject, Charset::Windows1252) && m_rng.chance(0.3)) {
-        cs = Charset::Windows1252;
-    }
-    switch (form) {
-    case 0: // Base64 words, each padded on its own (as several common libraries write them)
-        count("subject: B encoded-words, each padded");
-        return "Subject: " + encodedWords(subject, cs, 'B', 9) + "\n";
-    case 1:
-        count("subject: Q encoded-words");
-        return "Subject: " + encodedWords(subject, cs, 'Q', 9) + "\n";
-    case 2: { // only the words that need it encoded, plain words between them
-        count("subject: plain and encoded words mixed");
-        std::string out;
-        std::size_t pos = 0;
-        while (pos < subject.size()) {
-            std::size_t end = subject.find(' ', pos);
-            if (end == std::string::npos) {
-                end = subject.size();
-            }
-            std::string piece = subject.substr(pos, end - pos);
-            if (!out.empty()) {
-                out += m_rng.chance(0.3) ? "\n " : " ";
-            }
-            out += isAscii(piece) ? piece : encodedWords(piece, cs, m_rng.chance(0.5) ? 'B' : 'Q', 9);
-            pos = end + 1;
-        }
-        return "Subject: " + out + "\n";
-    }
-    case 3:
-        count("subject: raw UTF-8");
-        return "Subject: " + subject + "\n";
-    default:
-        if (representable(subject, Charset::Windows1252)) {
-            count("subject: raw windows-1252");
-            return "Subject: " + fromUtf8(subject, Charset::Windows1252) + "\n";
-        }
-        count("subject: raw UTF-8");
-        return "Subject: " + subject + "\n";
-    }
-}
-
-std::string MessageMaker::topHeaders(bool withDate) {
-    static const int kZones[] = {0, 60, 120, -300, -240, -480, -420, 330, 540, 600, 780, -210, 60, 0, 60};
-    std::string out = "Return-Path: <" + m_sender.address + ">\n";
-    out += "Delivered-To: owner@larkspire.test\n";
-    std::int64_t hopTime = m_envelope.deliveryUtc;
-    std::size_t hops = static_cast<std::size_t>(m_rng.between(1, 5));
-    for (std::size_t i = 0; i < hops; ++i) {
-        std::string domain = m_rng.pick(domains());
-        out += "Received: from mx" + std::to_string(i + 1) + "." + domain + " (mx" + std::to_string(i + 1) +
-               "." + domain + " [192.0.2." + std::to_string(m_rng.between(1, 254)) +
-               "])\n\tby mail.larkspire.test with ESMTPS id " + hex(m_rng.next(), 12) +
-               "\n\tfor <owner@larkspire.test>; " +
-               formatDate(hopTime, kZones[m_rng.below(std::size(kZones))], true) + "\n";
-        hopTime -= m_rng.between(0, 20);
-    }
-    if (m_rng.chance(0.5)) {
-        std::string signature;
-        for (char c : base64Lines(randomBytes(256))) {
-            if (c != '\n') {
-                signature += c;
-            }
-        }
-        out += "DKIM-Signature: v=1; a=rsa-sha256; c=relaxed/relaxed; d=" + m_rng.pick(domains()) +
-               "; s=sel" + std::to_string(m_rng.between(1, 3)) +
-               ";\n\th=from:to:subject:date:message-id:mime-version;\n\tbh=" + base64Lines(randomBytes(32)) +
-               "\tb=";
-        for (std::size_t i = 0; i < signature.size(); i += 70) {
-            out += (i > 0 ? "\n\t " : "") + signature.substr(i, 70);
-        }
-        out += "\n";
-    }
-    out += "Message-ID: <" + hex(m_rng.next(), 16) + "." + std::to_string(m_envelope.index) + "@" +
-           m_rng.pick(domains()) + ">\n";
-    if (withDate) {
-        out += "Date: " + formatDate(m_envelope.dateUtc, m_envelope.zoneMinutes, false) + "\n";
-    }
-    out += addressField("From", {m_sender});
-    std::vector<Person> to{Person{m_rng.chance(0.5) ? "Larkspire Owner" : "", "owner@larkspire.test"}};
-    std::size_t others = static_cast<std::size_t>(m_rng.weighted({60, 20, 10, 6, 4}));
-    for (std::size_t i = 0; i < others; ++i) {
-        to.push_back(m_text.person());
-    }
-    out += addressField("To", to);
-    if (m_rng.chance(0.25)) {
-        std::vector<Person> cc;
-        std::size_t ccCount = static_cast<std::size_t>(m_rng.between(1, 4));
-        for (std::size_t i = 0; i < ccCount; ++i) {
-            cc.push_back(m_text.person());
-        }
-        out += addressField("Cc", cc);
-    }
-    std::string subject = subjectField();
-    m_reply = subject.find("Re:") != std::string::npos || subject.find("RE:") != std::string::npos ||
-              subject.find("AW:") != std::string::npos;
-    out += subject;
-    if (m_reply) {
-        std::string parent = "<" + hex(m_rng.next(), 16) + "@" + m_rng.pick(domains()) + ">";
-        out += "In-Reply-To: " + parent + "\nReferences: <" + hex(m_rng.next(), 12) + "@" +
-               m_rng.pick(domains()) + ">\n " + parent + "\n";
-    }
-    if (m_rng.chance(0.6)) {
-        out += m_rng.pick(mailers()) + "\n";
-    }
-    if (m_rng.chance(0.1)) {
-        out += "List-Id: <news." + m_rng.pick(domains()) + ">\nList-Unsubscribe: <mailto:leave@" +
-               m_rng.pick(domains()) + ">\nPrecedence: bulk\n";
-    }
-    return out;
-}
-
 std::string MessageMaker::assemble(const std::string& top, const Entity& entity) {
     return padded(top + "MIME-Version: 1.0\n" + entity.headers + "\n" + entity.body);
 }
@@ -472,7 +198,7 @@ std::string MessageMaker::padded(const std::string& message) {
     // A real header block is rarely under a kilobyte: relays and filters add their fields.
     while (message.size() + padding.size() < kMinimumSize) {
         padding += "X-Filter-Report: score=" + std::to_string(m_rng.below(100)) +
-                   " tests=" + hex(m_rng.next(), 16) + "," + hex(m_rng.next(), 16) +
+                   " tests=" + hexDigits(m_rng.next(), 16) + "," + hexDigits(m_rng.next(), 16) +
                    "\n\tversion=" + std::to_string(m_rng.between(1, 9)) + "\n";
     }
     return padding + message;
@@ -520,9 +246,12 @@ MessageMaker::Entity MessageMaker::textEntity(const std::string& utf8, const std
     std::string body;
     bool ascii = isAscii(bytes);
     std::size_t choice = ascii ? m_rng.weighted({65, 20, 15}) : m_rng.weighted({35, 40, 25});
-    std::string encoding = choice == 1 ? "quoted-printable" : choice == 2 ? "base64" : ascii ? "7bit" : "8bit";
+    std::string encoding = choice == 1   ? "quoted-printable"
+                           : choice == 2 ? "base64"
+                           : ascii       ? "7bit"
+                                         : "8bit";
     if (encoding == "base64") {
-        std::string canonical = m_rng.chance(0.5) ? toCrlf(bytes) : bytes;
+        std::string canonical = m_rng.chance(0.5) ? withCrlf(bytes) : bytes;
         if (m_rng.chance(0.05)) {
             count("encoding: base64 in padded pieces");
             body = base64PaddedPieces(canonical, static_cast<std::size_t>(m_rng.between(40, 400)));
@@ -623,10 +352,11 @@ MessageMaker::Entity MessageMaker::textAttachmentEntity() {
         break;
     }
     case 1:
-        text = "BEGIN:VCALENDAR\nVERSION:2.0\nMETHOD:REQUEST\nBEGIN:VEVENT\nUID:" + hex(m_rng.next(), 16) +
-               "\nDTSTART:20" + std::to_string(m_rng.between(10, 24)) +
-               "0612T090000Z\nSUMMARY:" + m_text.sentence() + "\nLOCATION:" + m_text.word() +
-               "\nEND:VEVENT\nEND:VCALENDAR\n";
+        text =
+            "BEGIN:VCALENDAR\nVERSION:2.0\nMETHOD:REQUEST\nBEGIN:VEVENT\nUID:" + hexDigits(m_rng.next(), 16) +
+            "\nDTSTART:20" + std::to_string(m_rng.between(10, 24)) +
+            "0612T090000Z\nSUMMARY:" + m_text.sentence() + "\nLOCATION:" + m_text.word() +
+            "\nEND:VEVENT\nEND:VCALENDAR\n";
         headers = "Content-Type: text/calendar; charset=UTF-8; method=REQUEST\n";
         count("attachment: text/calendar");
         break;
@@ -654,7 +384,7 @@ MessageMaker::Entity MessageMaker::textAttachmentEntity() {
 }
 
 MessageMaker::Entity MessageMaker::relatedEntity(std::size_t bodyBytes) {
-    std::string id = "image001.png@" + hex(m_rng.next(), 8) + "." + hex(m_rng.next(), 8);
+    std::string id = "image001.png@" + hexDigits(m_rng.next(), 8) + "." + hexDigits(m_rng.next(), 8);
     std::string html = m_text.html(bodyBytes / 4, "UTF-8", m_sender);
     html.insert(html.rfind("</body>"), "<p><img src=\"cid:" + id + "\" width=\"300\" alt=\"image\"></p>\n");
     std::string image = std::string("\x89PNG\r\n\x1a\n") + randomBytes(bodyBytes * 3 / 4 * 3 / 4);
@@ -677,7 +407,7 @@ MessageMaker::Entity MessageMaker::forwardedEntity(std::size_t bodyBytes) {
         "From: " + (original.name.empty() ? "" : encodedWords(original.name, Charset::Utf8, 'Q', 6) + " ") +
         "<" + original.address + ">\nTo: <" + m_sender.address +
         ">\nDate: " + formatDate(m_envelope.dateUtc - m_rng.between(3600, 86400 * 400), 60, false) +
-        "\nSubject: " + m_text.sentence() + "\nMessage-ID: <" + hex(m_rng.next(), 16) + "@" +
+        "\nSubject: " + m_text.sentence() + "\nMessage-ID: <" + hexDigits(m_rng.next(), 16) + "@" +
         m_rng.pick(domains()) + ">\nMIME-Version: 1.0\n";
     Entity innerBody =
         m_rng.chance(0.3) ? alternativeEntity(bodyBytes * 2 / 3) : plainEntity(bodyBytes * 2 / 3);
