@@ -167,10 +167,13 @@ std::string MapiErrorText(mapi::HRESULT code) {
     return std::string("Unexpected MAPI Error $") + hex;
 }
 
-void CheckMapiResult(const DetailsSource& source, const std::string& context, mapi::HRESULT result) {
-    if (mapi::succeeded(result))
-        return;
+void RaiseMapiError(const DetailsSource& source, const std::string& context, mapi::HRESULT result) {
     throw MapiException("Position:" + context + " " + MapiErrorText(result) + source.detailsFor(result));
+}
+
+void CheckMapiResult(const DetailsSource& source, const std::string& context, mapi::HRESULT result) {
+    if (mapi::failed(result))
+        RaiseMapiError(source, context, result);
 }
 
 std::optional<std::string> StreamErrorText(mapi::HRESULT code) {

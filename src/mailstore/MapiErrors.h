@@ -34,6 +34,10 @@ private:
 // The fixed English text of a MAPI code, or "Unexpected MAPI Error $XXXXXXXX".
 std::string MapiErrorText(mapi::HRESULT code);
 
+// Raises the MapiException of `result` at `context`, even for a warning.
+[[noreturn]] void RaiseMapiError(const DetailsSource& source, const std::string& context,
+                                 mapi::HRESULT result);
+
 // Returns for results of 0 and above (warnings pass); raises MapiException otherwise.
 void CheckMapiResult(const DetailsSource& source, const std::string& context, mapi::HRESULT result);
 

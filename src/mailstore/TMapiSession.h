@@ -4,6 +4,7 @@
 
 #include "mailstore/FolderTree.h"
 #include "mailstore/MapiErrors.h"
+#include "mailstore/MessageServices.h"
 #include "mailstore/TStore.h"
 #include "mapi/Interfaces.h"
 
@@ -51,6 +52,9 @@ public:
     std::uintptr_t parentWindow() const { return 0; }
     mapi::IMapi& mapi() const { return *m_mapi; }
     const MessageBoxHook& messageBox() const { return m_messageBox; }
+    // The locale and clock the messages of folder listings use.
+    const MessageServices& messageServices() const { return m_messageServices; }
+    void setMessageServices(MessageServices services) { m_messageServices = std::move(services); }
     // Details of failures come from the MAPI session.
     DetailsSource details() const { return DetailsSource(m_session.get(), m_mapi.get()); }
 
@@ -59,6 +63,7 @@ private:
 
     std::shared_ptr<mapi::IMapi> m_mapi;
     MessageBoxHook m_messageBox;
+    MessageServices m_messageServices;
     std::shared_ptr<mapi::IMAPISession> m_session;
     int m_loginChoice = LoginDefault;
     std::string m_profileName;

@@ -8,9 +8,11 @@
 #include "mapi/Interfaces.h"
 
 #include <memory>
+#include <vector>
 
 namespace mailstore {
 
+class TEmailMessage;
 class TMapiSession;
 
 class TMapiUserFolder {
@@ -34,6 +36,11 @@ public:
     std::shared_ptr<mapi::IMAPIFolder> OpenFolder(const std::shared_ptr<mapi::IMsgStore>& openedStore);
     // Points this folder at its store's receive folder for "IPM" messages.
     void FindDefaultInbox();
+    // Replaces the list's contents with this folder's messages, oldest submit time first, read
+    // 25 rows at a time; each message refers to this folder, which must outlive it.
+    void ListMessages(std::vector<std::shared_ptr<TEmailMessage>>& list);
+    // Moves one message of this folder to `destination`.
+    void MoveMessage(TEmailMessage& message, TMapiUserFolder& destination);
 
 private:
     EntryId m_entryId;

@@ -1,0 +1,261 @@
+#include "mailstore/TEmailMessage.h"
+
+#include "mailstore/MapiBuffers.h"
+#include "mailstore/MapiErrors.h"
+#include "mailstore/MapiException.h"
+#include "mailstore/TMapiSession.h"
+#include "mapi/Helpers.h"
+#include "platform/DateTime.h"
+
+#include <array>
+#include <cstdio>
+
+namespace mailstore {
+namespace {
+
+constexpr std::uint32_t kReadChunk = 4095;
+
+template <class T> const T* valueOf(const mapi::Row& row, std::size_t index, mapi::PropTag tag) {
+    if (index >= row.size() || row[index].tag != tag)
+        return nullptr;
+    return std::get_if<T>(&row[index].value);
+}
+
+} // namespace
+
+TEmailMessage::TEmailMessage(MessageServices services) : m_services(std::move(services)) {}
+
+const std::vector<mapi::PropTag>& TEmailMessage::listingColumns() {
+    static const std::vector<mapi::PropTag> columns{mapi::PR_HASATTACH,     mapi::PR_STORE_SUPPORT_MASK,
+                                                    mapi::PR_DISPLAY_TO_A,  mapi::PR_SENDER_EMAIL_ADDRESS_A,
+                                                    mapi::PR_MESSAGE_FLAGS, mapi::PR_SUBJECT_A,
+                                                    mapi::PR_MESSAGE_SIZE,  mapi::PR_MESSAGE_DELIVERY_TIME,
+                                                    mapi::PR_ENTRYID};
+    return columns;
+}
+
+void TEmailMessage::fillFromRow(const mapi::Row& row, TMapiUserFolder& listedFolder) {
+    const auto& columns = listingColumns();
+    if (const auto* value = valueOf<bool>(row, 0, columns[0]))
+        m_hasAttachment = *value;
+    if (const auto* value = valueOf<std::int32_t>(row, 1, columns[1]))
+        m_storeSupportMask = static_cast<std::uint32_t>(*value);
+    if (const auto* value = valueOf<std::string>(row, 2, columns[2]))
+        m_displayTo = *value;
+    if (const auto* value = valueOf<std::string>(row, 3, columns[3]))
+        m_senderAddress = *value;
+    if (const auto* value = valueOf<std::int32_t>(row, 4, columns[4]))
+        m_messageFlags = static_cast<std::uint32_t>(*value);
+    if (const auto* value = valueOf<std::string>(row, 5, columns[5]))
+        m_subject = *value;
+    if (const auto* value = valueOf<std::int32_t>(row, 6, columns[6]))
+        m_size = *value;
+    if (const auto* value = valueOf<mapi::FileTime>(row, 7, columns[7]))
+        m_receivedTime = platform::fileTimeToLocalDateTime(value->ticks);
+    if (const auto* value = valueOf<mapi::Binary>(row, 8, columns[8]))
+        m_entryId = std::make_unique<TMapiUserFolder>(*value, listedFolder.store());
+}
+
+DetailsSource TEmailMessage::details() const {
+    return m_folder ? m_folder->store()->details() : DetailsSource();
+}
+
+mapi::IMapi* TEmailMessage::mapi() const {
+    return m_folder ? m_folder->store()->mapi() : nullptr;
+}
+
+std::shared_ptr<mapi::IMessage> TEmailMessage::OpenMessage() {
+    if (m_opened)
+        return m_opened;
+    // A message without a folder has no store to be opened in.
+    if (!m_folder)
+        CheckMapiResult(DetailsSource(), "360", mapi::MAPI_E_INVALID_PARAMETER);
+    const auto store = m_folder->store()->OpenStore();
+    const mapi::Binary entryId = m_entryId ? m_entryId->entryId().toBinary() : EntryId().toBinary();
+    std::uint32_t objectType = 0;
+    std::shared_ptr<mapi::IMAPIProp> object;
+    CheckMapiResult(
+        details(), "360",
+        store->OpenEntry(entryId, mapi::Iid::IMessage, mapi::MAPI_BEST_ACCESS, objectType, object));
+    auto message = std::dynamic_pointer_cast<mapi::IMessage>(object);
+    if (!message)
+        CheckMapiResult(details(), "360", mapi::MAPI_E_INTERFACE_NOT_SUPPORTED);
+    m_opened = std::move(message);
+    return m_opened;
+}
+
+std::string TEmailMessage::ReadStringProperty(mapi::PropTag tag, const std::string& name) {
+    ScopedBuffer tags(mapi());
+    CheckMapiResult(details(), name + " 170.1", tags.allocate(tagArraySize(1)));
+    const auto message = OpenMessage();
+    std::vector<mapi::PropValue> values;
+    CheckMapiResult(details(), name + " 170.2", message->GetProps({tag}, 0, values));
+    if (values.empty())
+        return "Error";
+    const auto* text = values.front().tag == tag ? std::get_if<std::string>(&values.front().value) : nullptr;
+    return text ? *text : std::string();
+}
+
+std::string TEmailMessage::CC() {
+    if (m_cc.empty())
+        m_cc = ReadStringProperty(mapi::PR_DISPLAY_CC_A, "CC");
+    return m_cc;
+}
+
+std::string TEmailMessage::BCC() {
+    if (m_bcc.empty())
+        m_bcc = ReadStringProperty(mapi::PR_DISPLAY_BCC_A, "BCC");
+    return m_bcc;
+}
+
+bool TEmailMessage::RtfInSync() {
+    const auto message = OpenMessage();
+    std::vector<mapi::PropValue> values;
+    CheckMapiResult(details(), "185", message->GetProps({mapi::PR_RTF_IN_SYNC}, 0, values));
+    if (values.empty() || values.front().tag != mapi::PR_RTF_IN_SYNC)
+        return false;
+    const auto* inSync = std::get_if<bool>(&values.front().value);
+    return inSync && *inSync;
+}
+
+std::string TEmailMessage::ReadTextProperty(mapi::PropTag tag, const std::string& label) {
+    std::string result;
+    const auto message = OpenMessage();
+    std::shared_ptr<mapi::IStream> stream;
+    const mapi::HRESULT opened =
+        message->OpenProperty(tag, mapi::Iid::IStream, 0, mapi::MAPI_DEFERRED_ERRORS, stream);
+    if (opened == mapi::MAPI_E_NOT_FOUND)
+        return result;
+    CheckMapiResult(details(), label + "190.2", opened);
+    if (!stream)
+        return result;
+
+    if (!(m_storeSupportMask & mapi::STORE_RTF_OK) && !RtfInSync()) {
+        bool updated = false;
+        // Brings the plain text in line with an RTF body; nothing to report either way.
+        if (auto* subsystem = mapi())
+            subsystem->RTFSync(*message, mapi::RTF_SYNC_BODY_CHANGED, updated);
+    }
+
+    const TMapiSession* session = m_folder->store()->session();
+    const MessageBoxHook noBox;
+    const MessageBoxHook& messageBox = session ? session->messageBox() : noBox;
+    std::array<char, kReadChunk + 1> buffer{};
+    for (bool first = true;; first = false) {
+        std::uint32_t read = 0;
+        const mapi::HRESULT hr = stream->Read(buffer.data(), kReadChunk, read);
+        CheckStreamResult(messageBox, label + (first ? "190" : "200"), hr);
+        result.append(buffer.data(), std::min(read, kReadChunk));
+        // A failed read ends the body too, so a broken stream cannot keep the loop going.
+        if (read == 0 || mapi::failed(hr))
+            break;
+    }
+    return result;
+}
+
+std::string TEmailMessage::Body() {
+    return ReadTextProperty(mapi::PR_BODY_A, "PlainText");
+}
+
+std::string TEmailMessage::TokenValue(const std::string& token) {
+    try {
+        return tokenValue(m_services.locale->upperCase(token), token);
+    } catch (const std::exception&) {
+        return "Error";
+    }
+}
+
+std::string TEmailMessage::tokenValue(const std::string& upperName, const std::string& name) {
+    if (upperName == "SUBJECT")
+        return m_subject;
+    if (upperName == "NOW") {
+        const auto today = platform::partsFromDateTime(m_services.now());
+        char text[16];
+        std::snprintf(text, sizeof text, "%04d%02d%02d", today.year, today.month, today.day);
+        return text;
+    }
+    if (upperName == "FROM")
+        return m_senderAddress;
+    if (upperName == "SENT") {
+        const double time = receivedTimeValue();
+        const platform::Locale& locale = *m_services.locale;
+        std::string text = platform::formatDateTime(locale, locale.shortDateFormat(), time);
+        const auto parts = platform::partsFromDateTime(time);
+        if (parts.hour != 0 || parts.minute != 0 || parts.second != 0 || parts.millisecond != 0)
+            text += " " + platform::formatDateTime(locale, locale.longTimeFormat(), time);
+        return text;
+    }
+    if (upperName == "TO")
+        return m_displayTo;
+    if (upperName == "CC")
+        return CC();
+    if (upperName == "BCC")
+        return BCC();
+    return "%" + name;
+}
+
+void TEmailMessage::ChangeSubject(const std::string& subject) {
+    const auto message = OpenMessage();
+    ScopedBuffer buffer(mapi());
+    if (mapi::failed(buffer.allocate(subject.size() + 1)))
+        return;
+    std::vector<mapi::PropProblem> problems;
+    CheckMapiResult(details(), "230.5",
+                    message->SetProps({mapi::PropValue::string(mapi::PR_SUBJECT_A, subject)}, &problems));
+    if (!problems.empty())
+        freeBuffer(mapi());
+    SaveMessage("231");
+}
+
+void TEmailMessage::SaveMessage(const std::string& context) {
+    const auto message = OpenMessage();
+    const mapi::HRESULT hr = message->SaveChanges(mapi::KEEP_OPEN_READWRITE);
+    if (hr == mapi::MAPI_E_OBJECT_CHANGED) {
+        CheckMapiResult(details(), context + "-352", message->SaveChanges(mapi::FORCE_SAVE));
+        // The forced save leaves the opened copy behind the store; the next use opens it anew.
+        m_opened.reset();
+        return;
+    }
+    CheckMapiResult(details(), context + "-351", hr);
+}
+
+void TEmailMessage::MarkRead() {
+    const auto message = OpenMessage();
+    std::optional<mapi::PropValue> flags;
+    CheckMapiResult(details(), "240", mapi::HrGetOneProp(*message, mapi::PR_MESSAGE_FLAGS, flags));
+    if (!flags)
+        return;
+    const auto* value = std::get_if<std::int32_t>(&flags->value);
+    if (!value || !(static_cast<std::uint32_t>(*value) & mapi::MSGFLAG_READ))
+        CheckMapiResult(details(), "250", message->SetReadFlag(mapi::SUPPRESS_RECEIPT));
+    CheckMapiResult(details(), "250.1", freeBuffer(mapi()));
+}
+
+void TEmailMessage::ShowInClient(TMapiSession& session) {
+    if (!m_folder)
+        throw MapiException("261: Folder is nil");
+    const auto message = OpenMessage();
+    const std::vector<mapi::PropTag> tags{mapi::PR_MESSAGE_STATUS, mapi::PR_MESSAGE_FLAGS, mapi::PR_ACCESS,
+                                          mapi::PR_MESSAGE_CLASS_A};
+    std::vector<mapi::PropValue> values;
+    CheckMapiResult(details(), "260", message->GetProps(tags, 0, values));
+    const auto store = m_folder->store()->OpenStore();
+    const auto folder = m_folder->OpenFolder(store);
+    const auto mapiSession = session.GetSession();
+    std::uint32_t token = 0;
+    CheckMapiResult(details(), "280", mapiSession->PrepareForm(mapi::Iid::IMessage, *message, token));
+    if (values.empty())
+        return;
+    auto number = [&](std::size_t index) -> std::uint32_t {
+        const auto* value = valueOf<std::int32_t>(values, index, tags[index]);
+        return value ? static_cast<std::uint32_t>(*value) : 0;
+    };
+    const auto* messageClass = valueOf<std::string>(values, 3, tags[3]);
+    const mapi::HRESULT shown =
+        mapiSession->ShowForm(session.parentWindow(), *store, *folder, mapi::Iid::IMessage, token, nullptr, 1,
+                              number(0), number(1), number(2), messageClass ? *messageClass : std::string());
+    if (shown != mapi::MAPI_E_USER_CANCEL)
+        CheckMapiResult(details(), "290", shown);
+}
+
+} // namespace mailstore
