@@ -1,0 +1,17 @@
+#pragma once
+
+#include "mailstore/MessageServices.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// The file name (without folder) that `format` gives for `number` and a test message that no
+// mail item backs: subject "Subject", an example sender and recipient, received now. Its CC and
+// BCC cannot be read, so they give "Error". Throws platform::FormatError for a bad format.
+std::string sampleFileName(std::string_view format, std::int32_t number,
+                           const mailstore::MessageServices& services = {});
+
+} // namespace engine
