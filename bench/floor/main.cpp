@@ -3,7 +3,9 @@
 // to a numbered file, mail00001.txt on. No export can do less work than this: it reads the same
 // headers, sorts the same list, and reads and writes at least as many bytes.
 // --durable writes every file through the program's durable writer (temporary file, fsync,
-// rename, fsync of the folder), to show what crash safety costs on this file system.
+// rename, fsync of the folder), to show what crash safety costs on this file system; --batched
+// shows a cheaper crash-safe order: every file under a temporary name, one syncfs, the renames,
+// one fsync of the folder.
 
 #include "DateField.h"
 #include "platform/DurableWrite.h"
@@ -24,8 +26,10 @@
 
 namespace {
 
+enum class Mode { Plain, Durable, Batched };
+
 struct Options {
-    bool durable = false;
+    Mode mode = Mode::Plain;
     long first = 1;
     std::string maildir;
     std::string output;
@@ -41,7 +45,8 @@ struct Item {
 }
 
 void usage() {
-    std::fprintf(stderr, "usage: larkspire-copyfloor [--durable] [--first=N] MAILDIR OUTPUT_FOLDER\n");
+    std::fprintf(stderr,
+                 "usage: larkspire-copyfloor [--durable | --batched] [--first=N] MAILDIR OUTPUT_FOLDER\n");
     std::exit(2);
 }
 
@@ -51,7 +56,9 @@ Options parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--durable") {
-            options.durable = true;
+            options.mode = Mode::Durable;
+        } else if (arg == "--batched") {
+            options.mode = Mode::Batched;
         } else if (arg.rfind("--first=", 0) == 0) {
             char* end = nullptr;
             options.first = std::strtol(arg.c_str() + 8, &end, 10);
@@ -114,6 +121,8 @@ public:
             size -= static_cast<std::size_t>(n);
         }
     }
+
+    int descriptor() const { return m_fd; }
 
     void close() {
         int fd = m_fd;
@@ -186,6 +195,24 @@ std::uint64_t copyDurable(const std::string& from, const std::string& to, std::v
     return data.size();
 }
 
+// Makes the temporary files durable at once, then gives them their names.
+void finishBatch(const std::string& folder, const std::vector<std::string>& temporaries, long first) {
+    File directory(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (::syncfs(directory.descriptor()) != 0) {
+        fail("cannot sync the file system of", folder);
+    }
+    long number = first;
+    for (const std::string& temporary : temporaries) {
+        std::string target = numberedName(folder, number++);
+        if (::rename(temporary.c_str(), target.c_str()) != 0) {
+            fail("cannot rename", temporary);
+        }
+    }
+    if (::fsync(directory.descriptor()) != 0) {
+        fail("cannot sync", folder);
+    }
+}
+
 double since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -217,17 +244,34 @@ int main(int argc, char** argv) {
         std::vector<char> buffer(256 * 1024);
         std::uint64_t bytes = 0;
         long number = options.first;
+        std::vector<std::string> temporaries;
         for (const Item& item : items) {
             std::string target = numberedName(options.output, number++);
-            bytes += options.durable ? copyDurable(item.path, target, buffer)
-                                     : copyPlain(item.path, target, buffer);
+            switch (options.mode) {
+            case Mode::Plain:
+                bytes += copyPlain(item.path, target, buffer);
+                break;
+            case Mode::Durable:
+                bytes += copyDurable(item.path, target, buffer);
+                break;
+            case Mode::Batched:
+                temporaries.push_back(options.output + "/.tmp" + target.substr(options.output.size() + 1));
+                bytes += copyPlain(item.path, temporaries.back(), buffer);
+                break;
+            }
+        }
+        if (options.mode == Mode::Batched) {
+            finishBatch(options.output, temporaries, options.first);
         }
         double copySeconds = since(copyStart);
         double total = since(start);
         std::printf("larkspire-copyfloor: %zu messages, %.1f MB%s: list and headers %.3f s, sort %.3f s, "
                     "copy %.3f s, "
                     "total %.3f s (%.0f messages/s)\n",
-                    items.size(), static_cast<double>(bytes) / 1048576.0, options.durable ? " (durable)" : "",
+                    items.size(), static_cast<double>(bytes) / 1048576.0,
+                    options.mode == Mode::Durable   ? " (durable)"
+                    : options.mode == Mode::Batched ? " (batched)"
+                                                    : "",
                     headerSeconds, sortSeconds, copySeconds, total,
                     total > 0 ? static_cast<double>(items.size()) / total : 0.0);
     } catch (const std::exception& e) {
