@@ -165,6 +165,30 @@ TEST_F(EmailThreadFixture, OutputFileThatCannotBeCreatedNamesPathAndReason) {
     EXPECT_EQ(sink->finished, 0);
 }
 
+struct BadNameCase {
+    const char* name;
+    const char* subject;
+    const char* expected; // after "Cannot replace '<output folder>/"
+};
+
+class EmailThreadBadName : public EmailThreadFixture, public ::testing::WithParamInterface<BadNameCase> {};
+
+TEST_P(EmailThreadBadName, FailsWithoutLeavingATemporaryFile) {
+    addMessage(GetParam().subject);
+    std::filesystem::create_directory(output.path() / "taken.txt");
+    job.numberFormat = "%SUBJECT";
+    EXPECT_EQ(run(), Outcome::Failed);
+    EXPECT_EQ(errorBoxes(), (Texts{errorBox("ESystemError", "Cannot replace '" + output.path().string() +
+                                                                "/" + GetParam().expected)}));
+    EXPECT_EQ(outputFiles(), (Texts{"taken.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, EmailThreadBadName,
+    ::testing::Values(BadNameCase{"ExistingFolder", "taken.txt", "taken.txt': Is a directory."},
+                      BadNameCase{"Empty", "", "': Not a directory."}),
+    [](const ::testing::TestParamInfo<BadNameCase>& info) { return std::string(info.param.name); });
+
 TEST_F(EmailThreadFixture, NumberFormatErrorAtAMessageKeepsEarlierFiles) {
     addMessage("fine", "a");
     addMessage("50% off", "b");
