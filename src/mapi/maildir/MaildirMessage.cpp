@@ -37,6 +37,7 @@ void MaildirMessage::refresh(const MessageLocation& location, const MessageFileC
     m_properties =
         messageProperties(header.bytes, header.identity, MaildirName::parse(location.fileName).hasFlag('S'),
                           m_state->messageEntryId(m_key));
+    addOpenedMessageProperties(m_properties);
 }
 
 HRESULT MaildirMessage::current(MessageLocation& location) {

@@ -42,6 +42,12 @@ std::string fieldText(const mime::HeaderBlock& block, const char* name,
 
 } // namespace
 
+void addOpenedMessageProperties(Row& row) {
+    row.push_back(PropValue::string(PR_MESSAGE_CLASS_A, "IPM.Note"));
+    row.push_back(PropValue::integer(PR_MESSAGE_STATUS, 0));
+    row.push_back(PropValue::integer(PR_ACCESS, kMessageAccess));
+}
+
 FileTime fileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) {
     constexpr std::int64_t kEpochDifference = 11644473600; // 1601-01-01 to 1970-01-01
     const std::int64_t since1601 = std::max<std::int64_t>(0, seconds + kEpochDifference);
@@ -74,9 +80,6 @@ Row messageProperties(std::string_view header, const FileIdentity& identity, boo
                            static_cast<std::int32_t>(std::min<std::uint64_t>(identity.size, INT32_MAX))),
         PropValue::time(PR_MESSAGE_DELIVERY_TIME, delivered),
         PropValue::time(PR_CLIENT_SUBMIT_TIME, submitted),
-        PropValue::string(PR_MESSAGE_CLASS_A, "IPM.Note"),
-        PropValue::integer(PR_MESSAGE_STATUS, 0),
-        PropValue::integer(PR_ACCESS, kMessageAccess),
     };
     if (const mime::HeaderField* subject = mime::findField(block, "Subject"))
         row.push_back(PropValue::string(PR_SUBJECT_A, mime::decodeHeaderText(subject->value)));

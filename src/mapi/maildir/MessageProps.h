@@ -14,9 +14,13 @@ namespace mapi {
 constexpr std::uint32_t kMaildirStoreSupportMask =
     STORE_RTF_OK | 0x1 /* entry ids unique */ | 0x10 /* modify */;
 
-// Every property a listing or an opened message answers with.
+// The properties of a listing row.
 Row messageProperties(std::string_view header, const FileIdentity& identity, bool read,
                       const Binary& entryId);
+
+// What an opened message answers beyond its row: class, status and access. Rows are kept per
+// message in a listing, so they hold nothing that is the same for all.
+void addOpenedMessageProperties(Row& row);
 
 FileTime fileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds);
 

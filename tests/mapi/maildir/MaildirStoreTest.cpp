@@ -156,6 +156,11 @@ TEST_F(MaildirStoreTest, ListingHasEveryColumnAndCreatesNothing) {
     EXPECT_EQ(values[0].getString(), "Dörte");
     EXPECT_EQ(values[1].getString(), "eve@example.org");
     EXPECT_EQ(values[2].getTime().ticks, (1706605200ull + 11644473600ull) * 10'000'000ull);
+    // What showing the message in a client asks for.
+    EXPECT_EQ(
+        message->GetProps({PR_MESSAGE_STATUS, PR_MESSAGE_FLAGS, PR_ACCESS, PR_MESSAGE_CLASS_A}, 0, values),
+        S_OK);
+    EXPECT_EQ(values[3].getString(), "IPM.Note");
     EXPECT_EQ(readBody(*message).result, S_OK);
     EXPECT_EQ(listing(m_builder.root()), before);
 }
