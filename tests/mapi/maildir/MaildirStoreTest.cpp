@@ -318,7 +318,6 @@ TEST_F(MaildirStoreTest, MoveToAnotherFileSystemCopiesThenRemoves) {
     if (::stat(m_temporary.path().c_str(), &here) != 0 || ::stat(shm.c_str(), &there) != 0 ||
         here.st_dev == there.st_dev)
         GTEST_SKIP() << "needs /dev/shm on another file system";
-    testsupport::TemporaryFolder unused;
     const fs::path otherRoot = shm / ("larkspire-maildir-" + m_temporary.path().filename().string());
     MaildirBuilder other(otherRoot);
     const std::string text = testsupport::simpleMessage("Far away", "x\n");
