@@ -1,0 +1,105 @@
+// The command line and the switch file. Switches match by prefix of the upper-cased argument, so
+// "/GO" is "/G" and "/QUIT" is "/Q"; a path keeps the letter case it was typed in.
+
+#include "i18n/TextLookup.h"
+#include "platform/Locale.h"
+#include "ui/MainWindow.h"
+#include "ui/ProductLinks.h"
+#include "ui/ScopedFlag.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace ui {
+
+namespace {
+
+constexpr std::size_t kMaxOptionFilePath = 255;
+
+bool startsWith(const std::string& text, std::string_view prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string upper(const std::string& text) {
+    return platform::upperCaseUtf8(text);
+}
+
+// A switch file's lines; a line ends at CR LF, CR or LF, and a final line end adds no line.
+std::vector<std::string> readLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        throw std::runtime_error("Cannot read file \"" + path + "\". " + std::strerror(errno));
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
+void MainWindow::processCommandLine() {
+    // Clear before and after, also when a switch ends the command line by an error.
+    ScopedFlag clear(m_updateCount, false);
+    for (const std::string& argument : m_arguments) {
+        if (upper(argument.substr(0, 3)) == "/Z=")
+            processSwitchFile(argument);
+        else if (startsWith(argument, "--") && m_optionHandler)
+            m_optionHandler(argument);
+        else
+            processSwitch(argument);
+    }
+}
+
+void MainWindow::processSwitch(const std::string& argument) {
+    const std::string u = upper(argument);
+    if (startsWith(u, "/F="))
+        openFile(argument.substr(3, kMaxOptionFilePath));
+    else if (startsWith(u, "/G"))
+        finishButtonClick();
+    else if (startsWith(u, "/Q"))
+        requestEnd();
+    else if (startsWith(u, "/UPDATECOUNT"))
+        m_updateCount = true;
+    else if (startsWith(u, "/UNINSTALL"))
+        openUninstallPage();
+    else if (startsWith(u, "/"))
+        showInvalidParameter(argument);
+}
+
+void MainWindow::processSwitchFile(const std::string& argument) {
+    // Lines go straight to processSwitch: a "/Z=" line is an invalid parameter, a line with a
+    // leading blank is ignored.
+    for (const std::string& line : readLines(argument.substr(3)))
+        if (!line.empty())
+            processSwitch(line);
+}
+
+void MainWindow::showInvalidParameter(const std::string& argument) {
+    ++m_invalidParameters;
+    dialogs().ShowInfo(i18n::LoadTextFmt(8420, "Invalid command line parameter\r\n%s", {argument}));
+}
+
+void MainWindow::openUninstallPage() {
+    m_services.shellOpen(uninstallPageAddress());
+    requestEnd();
+}
+
+} // namespace ui
