@@ -9,7 +9,7 @@ constexpr HRESULT MAPI_E_END_OF_SESSION = hresult(0x80040200);
 constexpr const char* kComponent = "Larkspire mail profiles";
 
 ProfileSession::ProfileSession(Profile profile, std::shared_ptr<const ProviderRegistry> registry,
-                               DesktopOpener opener)
+                               std::shared_ptr<const DesktopOpener> opener)
     : m_profile(std::move(profile)), m_registry(std::move(registry)), m_opener(std::move(opener)) {}
 
 HRESULT ProfileSession::fail(HRESULT code, std::string text) {
@@ -85,9 +85,9 @@ HRESULT ProfileSession::ShowForm(std::uintptr_t, IMsgStore&, IMAPIFolder&, Iid, 
         return fail(MAPI_E_INVALID_PARAMETER, "no message was prepared under this token");
     const std::optional<std::string> path = form->second;
     m_forms.erase(form);
-    if (!path || !m_opener)
+    if (!path || !*m_opener)
         return fail(MAPI_E_NO_SUPPORT, "this store cannot show its messages in another program");
-    const HRESULT hr = m_opener(*path);
+    const HRESULT hr = (*m_opener)(*path);
     if (failed(hr))
         return fail(hr, "the desktop could not open " + *path);
     return hr;

@@ -17,7 +17,8 @@ namespace mapi {
 class ProfileSession : public IMAPISession {
 public:
     // `profile` carries every store's entry id and the logon's password.
-    ProfileSession(Profile profile, std::shared_ptr<const ProviderRegistry> registry, DesktopOpener opener);
+    ProfileSession(Profile profile, std::shared_ptr<const ProviderRegistry> registry,
+                   std::shared_ptr<const DesktopOpener> opener);
 
     HRESULT GetLastError(HRESULT result, std::uint32_t flags, std::optional<MapiError>& error) override;
     HRESULT GetMsgStoresTable(std::uint32_t flags, std::shared_ptr<IMAPITable>& table) override;
@@ -35,7 +36,7 @@ private:
 
     Profile m_profile;
     std::shared_ptr<const ProviderRegistry> m_registry;
-    DesktopOpener m_opener;
+    std::shared_ptr<const DesktopOpener> m_opener;
     bool m_loggedOff = false;
     std::optional<MapiError> m_lastError;
     // Prepared forms: the file of the message, or none when its store names no file.

@@ -39,7 +39,8 @@ public:
 
     // Until the front end sets one, a prompt answers cancel.
     void setPrompt(ProfilePrompt prompt) { m_prompt = std::move(prompt); }
-    void setDesktopOpener(DesktopOpener opener) { m_opener = std::move(opener); }
+    // Takes effect for sessions logged on already too.
+    void setDesktopOpener(DesktopOpener opener) { *m_opener = std::move(opener); }
 
     HRESULT Initialize() override;
     void Uninitialize() override;
@@ -58,7 +59,7 @@ private:
     ProfileSource m_profiles;
     std::shared_ptr<const ProviderRegistry> m_registry;
     ProfilePrompt m_prompt;
-    DesktopOpener m_opener = openWithXdgOpen;
+    std::shared_ptr<DesktopOpener> m_opener = std::make_shared<DesktopOpener>(openWithXdgOpen);
     int m_initialized = 0;
     std::optional<MapiError> m_lastError;
 };

@@ -361,7 +361,6 @@ TEST_F(MessageTest, ShowInClientOpensTheMessageFile) {
         opened.push_back(path);
         return mapi::S_OK;
     });
-    session().Logon(); // a session takes the opener at logon
     const auto message = only();
     message->ShowInClient(session());
     EXPECT_EQ(opened, std::vector<std::string>{"/mail/cur/1"});

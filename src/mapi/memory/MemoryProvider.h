@@ -44,7 +44,8 @@ public:
     MemoryCatalogue& catalogue() { return *m_catalogue; }
     ProviderRegistry& registry() { return *m_registry; }
     const std::vector<Profile>& profiles() const { return m_profiles; }
-    // A subsystem over the profiles as they are when it logs on.
+    // A subsystem over the profiles as they are when it logs on; it reads them from this object,
+    // which must outlive it.
     std::shared_ptr<ProfileSubsystem> makeSubsystem() const;
 
 private:
