@@ -32,15 +32,27 @@ ConsoleStatus::ConsoleStatus(std::ostream& err, bool terminal, int columns, Cloc
     : m_err(err), m_terminal(terminal), m_columns(columns > 10 ? columns : 80),
       m_clock(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); })) {
     g_interrupted = false;
-    m_previousHandler = std::signal(SIGINT, onInterrupt);
 }
 
 ConsoleStatus::~ConsoleStatus() {
-    std::signal(SIGINT, m_previousHandler == SIG_ERR ? SIG_DFL : m_previousHandler);
+    restoreInterrupt();
     breakLine();
 }
 
-void ConsoleStatus::show() {}
+void ConsoleStatus::show() {
+    // Ctrl-C stops the run only while it works; afterwards it ends the program as usual.
+    if (!m_catching) {
+        m_previousHandler = std::signal(SIGINT, onInterrupt);
+        m_catching = true;
+    }
+}
+
+void ConsoleStatus::restoreInterrupt() {
+    if (m_catching) {
+        std::signal(SIGINT, m_previousHandler == SIG_ERR ? SIG_DFL : m_previousHandler);
+        m_catching = false;
+    }
+}
 
 void ConsoleStatus::setStatusLine(const std::string& text) {
     m_status = oneLine(text);
@@ -101,10 +113,13 @@ void ConsoleStatus::cancel() {
 }
 
 void ConsoleStatus::finish() {
+    restoreInterrupt();
     breakLine();
 }
 
 void ConsoleStatus::breakLine() {
+    if (m_terminal && m_dirty)
+        draw();
     if (m_lineOpen) {
         m_err << "\n";
         m_err.flush();
@@ -118,6 +133,19 @@ void ConsoleStatus::printLine(const std::string& text) {
 }
 
 void ConsoleStatus::redraw() {
+    // Per-message updates are drawn at most every tenth of a second: a terminal is slower than
+    // a fast export. Lines outside the message loop and the final line are drawn at once.
+    const auto now = m_clock();
+    if (m_inLoop && m_progress < 100 && m_lastDraw && now - *m_lastDraw < std::chrono::milliseconds(100)) {
+        m_dirty = true;
+        return;
+    }
+    m_lastDraw = now;
+    draw();
+}
+
+void ConsoleStatus::draw() {
+    m_dirty = false;
     const int filled = m_progress * kBarWidth / 100;
     std::string line = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, ' ') + "] ";
     const std::string percent = std::to_string(m_progress) + "%";

@@ -40,6 +40,8 @@ public:
 
 private:
     void redraw();
+    void draw();
+    void restoreInterrupt();
     void printLine(const std::string& text);
 
     std::ostream& m_err;
@@ -53,6 +55,9 @@ private:
     bool m_pending = false;  // a per-message status line waits for its subject
     bool m_lineOpen = false; // a line was written without its line end yet
     std::optional<std::chrono::steady_clock::time_point> m_lastMessageLine;
+    std::optional<std::chrono::steady_clock::time_point> m_lastDraw;
+    bool m_dirty = false;    // the terminal line lags behind the latest update
+    bool m_catching = false; // Ctrl-C is caught for the run
     void (*m_previousHandler)(int) = nullptr;
 };
 

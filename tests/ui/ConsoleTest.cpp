@@ -60,6 +60,10 @@ TEST(ConsoleStatusTest, EmptyFolderGivesTheFinalLine) {
     EXPECT_EQ(err.str(), "Processing emails...\nComplete. 0 emails processed\n");
 }
 
+std::string lastDrawn(const std::string& text) {
+    return text.substr(text.rfind('\r') + 1);
+}
+
 TEST(ConsoleStatusTest, TerminalRedrawsOneLineWithBarAndSubject) {
     std::ostringstream err;
     auto now = std::chrono::steady_clock::time_point{};
@@ -68,18 +72,31 @@ TEST(ConsoleStatusTest, TerminalRedrawsOneLineWithBarAndSubject) {
         status.setStatusLine("Processing email 1 of 2");
         status.setProgress(50);
         status.setSubject("A subject that is long enough to be cut at the terminal's edge");
-        const std::string text = err.str();
-        const std::string last = text.substr(text.rfind('\r') + 1);
-        EXPECT_EQ(last, "[##########          ]  50% Processing email 1 of 2: A subj\x1b[K");
-        EXPECT_EQ(text.find('\n'), std::string::npos);
+        // Within a tenth of a second of the last drawing the update waits...
+        EXPECT_EQ(lastDrawn(err.str()), "[                    ]   0% Processing email 1 of 2\x1b[K");
+        now += 150ms;
+        status.setSubject("A subject that is long enough to be cut at the terminal's edge");
+        EXPECT_EQ(lastDrawn(err.str()), "[##########          ]  50% Processing email 1 of 2: A subj\x1b[K");
+        EXPECT_EQ(err.str().find('\n'), std::string::npos);
+        status.setStatusLine("Processing email 2 of 2");
         status.setProgress(100);
         status.setSubject("");
         status.setStatusLine("Complete. 2 emails processed");
         status.finish();
     }
-    const std::string text = err.str();
-    EXPECT_EQ(text.substr(text.rfind('\r') + 1),
-              "[####################] 100% Complete. 2 emails processed\x1b[K\n");
+    // ...but the final line is drawn at once and ended.
+    EXPECT_EQ(lastDrawn(err.str()), "[####################] 100% Complete. 2 emails processed\x1b[K\n");
+}
+
+TEST(ConsoleStatusTest, LineInProgressIsBroughtUpToDateBeforeOtherOutput) {
+    std::ostringstream err;
+    auto now = std::chrono::steady_clock::time_point{};
+    ui::ConsoleStatus status(err, true, 80, [&now] { return now; });
+    status.setStatusLine("Processing email 1 of 4");
+    status.setProgress(25);
+    status.setSubject("First");
+    status.breakLine();
+    EXPECT_EQ(lastDrawn(err.str()), "[#####               ]  25% Processing email 1 of 4: First\x1b[K\n");
 }
 
 TEST(ConsoleStatusTest, CancelIsSeenByTheRun) {
