@@ -22,8 +22,12 @@ void durableStep() {
         _exit(77);
 }
 
-long durableStepsTaken() { return g_steps; }
+long durableStepsTaken() {
+    return g_steps;
+}
 
-void setStopAtStep(long step) { g_stopAt = step > 0 ? g_steps + step : 0; }
+void setStopAtStep(long step) {
+    g_stopAt = step > 0 ? g_steps + step : 0;
+}
 
 } // namespace platform
