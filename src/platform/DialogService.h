@@ -51,6 +51,10 @@ public:
 
     // A modal information box with an OK button, titled with the main window's current caption.
     virtual void ShowInfo(const std::string& text) = 0;
+
+    // The error box of a failed user action: `text` under `title` with a stop icon and an OK
+    // button ("Application Error" for a run, the application title elsewhere).
+    virtual void ErrorBox(const std::string& title, const std::string& text) = 0;
 };
 
 } // namespace platform

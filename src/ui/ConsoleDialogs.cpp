@@ -94,6 +94,10 @@ void ConsoleDialogs::ShowInfo(const std::string& text) {
     m_err.flush();
 }
 
+void ConsoleDialogs::ErrorBox(const std::string&, const std::string& text) {
+    MessageDialog(text, platform::DialogKind::Error, DialogButton::OK, 0);
+}
+
 mapi::ProfilePrompt ConsoleDialogs::profilePrompt() {
     return [this](const std::vector<std::string>& names) -> std::optional<mapi::ProfileChoice> {
         if (!m_interactive || names.empty())

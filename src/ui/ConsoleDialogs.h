@@ -20,6 +20,8 @@ public:
     platform::DialogButton MessageDialog(const std::string& text, platform::DialogKind kind,
                                          platform::DialogButtons buttons, int helpContext) override;
     void ShowInfo(const std::string& text) override;
+    // The title is a window's: the console prints the text as any other error.
+    void ErrorBox(const std::string& title, const std::string& text) override;
 
     // Called before a box is printed, so a status line in progress can end its line first.
     void setBeforeOutput(std::function<void()> hook) { m_beforeOutput = std::move(hook); }

@@ -372,7 +372,7 @@ void MainWindow::recentFilesClick(const std::string& path) {
 }
 
 void MainWindow::showApplicationError(const std::exception& error) {
-    dialogs().MessageDialog(error.what(), platform::DialogKind::Error, platform::DialogButton::OK, 0);
+    dialogs().ErrorBox(title(), error.what());
 }
 
 void MainWindow::showApplicationError(const std::exception_ptr& error) {
@@ -381,7 +381,7 @@ void MainWindow::showApplicationError(const std::exception_ptr& error) {
     } catch (const std::exception& caught) {
         showApplicationError(caught);
     } catch (...) {
-        dialogs().MessageDialog("Unknown error", platform::DialogKind::Error, platform::DialogButton::OK, 0);
+        dialogs().ErrorBox(title(), "Unknown error");
     }
 }
 

@@ -18,6 +18,7 @@ public:
         platform::DialogKind kind;
         platform::DialogButtons buttons;
         int helpContext;
+        std::string title; // set by ErrorBox only
     };
 
     std::vector<Dialog> dialogs;
@@ -36,6 +37,11 @@ public:
     }
 
     void ShowInfo(const std::string& text) override { infos.push_back(text); }
+
+    // Recorded with the message boxes, as an error box with OK.
+    void ErrorBox(const std::string& title, const std::string& text) override {
+        dialogs.push_back(Dialog{text, platform::DialogKind::Error, platform::DialogButton::OK, 0, title});
+    }
 };
 
 } // namespace testsupport

@@ -116,6 +116,8 @@ TEST_F(CommandLineTest, UnreadableSwitchFileEndsTheCommandLineAndClearsTheFlag) 
     ASSERT_EQ(dialogs.dialogs.size(), 1u);
     EXPECT_EQ(dialogs.dialogs[0].kind, platform::DialogKind::Error);
     EXPECT_NE(dialogs.dialogs[0].text.find("missing.txt"), std::string::npos);
+    // The application's error box carries the application title, which the window keeps.
+    EXPECT_EQ(dialogs.dialogs[0].title, "Untitled - Larkspire");
 }
 
 TEST_F(CommandLineTest, QuitBeforeGoStillRuns) {
