@@ -14,7 +14,7 @@ struct SampleMessage {
     std::string text;                // the file, LF line ends
     std::optional<std::string> body; // the message text as shown (LF line ends); none: no body
     std::string subject;             // decoded
-    std::string sender;              // addr-spec of From:
+    std::string sender;              // bare address of From:
     std::string displayTo;           // names, else addresses, joined by "; "
 };
 

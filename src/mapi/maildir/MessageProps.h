@@ -1,6 +1,6 @@
 #pragma once
 // The properties of a Maildir message, all taken from its header block, its file name and its
-// file's status: subject, sender addr-spec and display lists decoded to UTF-8; the delivery time
+// file's status: subject, sender bare address and display lists decoded to UTF-8; the delivery time
 // is the file's modification time (what IMAP servers use as the arrival date) and the submit
 // time the Date: header, or the delivery time when there is no readable Date: (as IMAP's SORT does).
 

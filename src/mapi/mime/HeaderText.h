@@ -14,7 +14,7 @@ namespace mapi::mime {
 
 struct Mailbox {
     std::string name;    // decoded display name, may be empty
-    std::string address; // addr-spec; empty for a group without members
+    std::string address; // bare address (local@domain); empty for a group without members
 };
 
 // Every RFC 2047 B word of `raw` rewritten as the equivalent Q word.
@@ -27,7 +27,7 @@ std::string decodeHeaderText(std::string_view raw);
 // The mailboxes of an address list, group members in their place.
 std::vector<Mailbox> parseAddressList(std::string_view raw);
 
-// The first addr-spec of `raw`, for the sender address.
+// The first bare address of `raw`, for the sender address.
 std::string firstAddress(std::string_view raw);
 
 // Display names, else addresses, joined by "; ".
