@@ -2,12 +2,14 @@
 
 #include "platform/StepCounter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -26,10 +28,67 @@ std::filesystem::path folderOf(const std::filesystem::path& path) {
     return folder.empty() ? std::filesystem::path(".") : folder;
 }
 
+std::system_error fileError(int error, const std::string& what, const std::filesystem::path& path) {
+    return std::system_error(error, std::generic_category(), what + " '" + path.string() + "'");
+}
+
+// Opens a new temporary file in `folder` for `target`. O_EXCL on a fresh name: a file or link
+// planted under the final name is replaced by the rename, never written through.
+int createTemporary(const std::filesystem::path& folder, const std::filesystem::path& target,
+                    std::filesystem::path& temporary) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = folder / ("." + target.filename().string().substr(0, 200) + ".tmp-" + randomSuffix());
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST)
+            throwFileError(errno, "Cannot create", target);
+    }
+    throwFileError(EEXIST, "Cannot create", target);
+}
+
+void writeAll(int fd, std::string_view data, const std::filesystem::path& target) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            throwFileError(errno, "Cannot write", target);
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+// One syncfs for each file system that holds one of `folders`; false when a folder cannot be
+// opened or a syncfs reports an error.
+bool syncFileSystems(const std::vector<std::filesystem::path>& folders) {
+    std::vector<dev_t> synced;
+    for (const auto& folder : folders) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        struct stat info {};
+        bool ok = ::fstat(fd, &info) == 0;
+        if (ok && std::find(synced.begin(), synced.end(), info.st_dev) == synced.end()) {
+            ok = ::syncfs(fd) == 0;
+            synced.push_back(info.st_dev);
+        }
+        ::close(fd);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+void addOnce(std::vector<std::filesystem::path>& folders, const std::filesystem::path& folder) {
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+        folders.push_back(folder);
+}
+
 } // namespace
 
 void throwFileError(int error, const std::string& what, const std::filesystem::path& path) {
-    throw std::system_error(error, std::generic_category(), what + " '" + path.string() + "'");
+    throw fileError(error, what, path);
 }
 
 DurableFileWriter::DurableFileWriter(std::filesystem::path target) : m_target(std::move(target)) {
@@ -44,16 +103,7 @@ DurableFileWriter::DurableFileWriter(std::filesystem::path target,
 
 void DurableFileWriter::create(const std::filesystem::path& folder) {
     durableStep();
-    // O_EXCL on a fresh name: a file or link planted under the final name is replaced by the
-    // rename, never written through.
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_temporary = folder / ("." + m_target.filename().string().substr(0, 200) + ".tmp-" + randomSuffix());
-        m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-        if (m_fd < 0 && errno != EEXIST)
-            throwFileError(errno, "Cannot create", m_target);
-    }
-    if (m_fd < 0)
-        throwFileError(EEXIST, "Cannot create", m_target);
+    m_fd = createTemporary(folder, m_target, m_temporary);
 }
 
 DurableFileWriter::~DurableFileWriter() {
@@ -70,15 +120,7 @@ void DurableFileWriter::discard() noexcept {
 
 void DurableFileWriter::write(std::string_view data) {
     durableStep();
-    while (!data.empty()) {
-        const ssize_t written = ::write(m_fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throwFileError(errno, "Cannot write", m_target);
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
+    writeAll(m_fd, data, m_target);
 }
 
 void DurableFileWriter::setModificationTime(std::int64_t seconds, std::int64_t nanoseconds) {
@@ -111,6 +153,131 @@ void DurableFileWriter::commit() {
     syncDirectory(folderOf(m_target));
     if (folderOf(m_temporary) != folderOf(m_target))
         syncDirectory(folderOf(m_temporary));
+}
+
+DurableBatch::~DurableBatch() {
+    removeTemporaries(0);
+}
+
+void DurableBatch::stage(const std::filesystem::path& target, std::initializer_list<std::string_view> parts) {
+    durableStep();
+    m_staged.push_back({target, {}});
+    Staged& staged = m_staged.back();
+    int fd = -1;
+    try {
+        fd = createTemporary(folderOf(target), target, staged.temporary);
+        durableStep();
+        std::uint64_t bytes = 0;
+        for (const std::string_view part : parts) {
+            writeAll(fd, part, target);
+            bytes += part.size();
+        }
+        // close() is checked: some file systems report quota errors only here.
+        if (::close(std::exchange(fd, -1)) != 0)
+            throwFileError(errno, "Cannot write", target);
+        m_bytes += bytes;
+    } catch (...) {
+        if (fd >= 0)
+            ::close(fd);
+        if (!staged.temporary.empty())
+            ::unlink(staged.temporary.c_str());
+        m_staged.pop_back();
+        throw;
+    }
+}
+
+void DurableBatch::commit() {
+    m_committed = 0;
+    std::exception_ptr failure;
+    const std::size_t durable = syncStaged(failure);
+    // Names point at data only once it is on disk, or a power cut leaves empty files.
+    std::size_t renamed = 0;
+    for (; renamed < durable; ++renamed) {
+        const Staged& staged = m_staged[renamed];
+        durableStep();
+        if (::rename(staged.temporary.c_str(), staged.target.c_str()) != 0) {
+            failure = std::make_exception_ptr(fileError(errno, "Cannot replace", staged.target));
+            break;
+        }
+    }
+    removeTemporaries(renamed);
+    // Each folder once, in the order its first file came: a folder that cannot be synced leaves
+    // its first file and every later one not known to be durable.
+    std::size_t known = renamed;
+    std::vector<std::filesystem::path> synced;
+    for (std::size_t i = 0; i < renamed; ++i) {
+        const std::filesystem::path folder = folderOf(m_staged[i].target);
+        if (std::find(synced.begin(), synced.end(), folder) != synced.end())
+            continue;
+        try {
+            syncDirectory(folder);
+        } catch (const std::system_error&) {
+            failure = std::current_exception();
+            known = i;
+            break;
+        }
+        synced.push_back(folder);
+    }
+    m_committed = known;
+    m_staged.clear();
+    m_bytes = 0;
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+std::size_t DurableBatch::syncStaged(std::exception_ptr& failure) {
+    if (m_staged.empty())
+        return 0;
+    durableStep();
+    std::vector<std::filesystem::path> folders;
+    for (const Staged& staged : m_staged)
+        addOnce(folders, folderOf(staged.target));
+    if (syncFileSystems(folders))
+        return m_staged.size();
+    // syncfs also reports write-back errors of other files on the file system: each file's own
+    // fsync tells which of ours are on disk.
+    for (std::size_t i = 0; i < m_staged.size(); ++i) {
+        durableStep();
+        const int fd = ::open(m_staged[i].temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        const bool ok = fd >= 0 && ::fsync(fd) == 0;
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (!ok) {
+            failure = std::make_exception_ptr(fileError(error, "Cannot write", m_staged[i].target));
+            return i;
+        }
+    }
+    return m_staged.size();
+}
+
+void DurableBatch::removeTemporaries(std::size_t from) noexcept {
+    for (std::size_t i = from; i < m_staged.size(); ++i)
+        ::unlink(m_staged[i].temporary.c_str());
+}
+
+void removeDurably(const std::vector<std::filesystem::path>& paths) {
+    std::exception_ptr failure;
+    std::vector<std::filesystem::path> folders;
+    for (const auto& path : paths) {
+        durableStep();
+        if (::unlink(path.c_str()) != 0) {
+            if (!failure)
+                failure = std::make_exception_ptr(fileError(errno, "Cannot remove", path));
+            continue;
+        }
+        addOnce(folders, folderOf(path));
+    }
+    for (const auto& folder : folders) {
+        try {
+            syncDirectory(folder);
+        } catch (const std::system_error&) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void writeFileDurably(const std::filesystem::path& target, std::string_view data) {

@@ -4,10 +4,14 @@
 // a write loop, fsync, a checked close, rename, and fsync of the folder. Failures throw
 // std::system_error naming the path and the system's reason; the temporary file is removed.
 
+#include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -41,6 +45,53 @@ private:
     std::int64_t m_seconds = 0;
     std::int64_t m_nanoseconds = 0;
 };
+
+// Many files made durable together, for runs that write thousands: each file is staged under a
+// temporary name beside its target without an fsync of its own; commit() makes all staged data
+// durable with one syncfs per file system (fsync of each file where syncfs fails), renames the
+// files over their targets in staging order and fsyncs each folder once. One commit costs about
+// what one durable file costs, whatever the number of files.
+class DurableBatch {
+public:
+    DurableBatch() = default;
+    // Removes the temporary files of a batch that was never committed.
+    ~DurableBatch();
+    DurableBatch(const DurableBatch&) = delete;
+    DurableBatch& operator=(const DurableBatch&) = delete;
+
+    // Writes `parts` one after another into a new temporary file for `target`; nothing is left
+    // behind when this throws.
+    void stage(const std::filesystem::path& target, std::initializer_list<std::string_view> parts);
+    // Files staged since the last commit, and their bytes.
+    std::size_t size() const { return m_staged.size(); }
+    std::uint64_t bytes() const { return m_bytes; }
+    bool empty() const { return m_staged.empty(); }
+
+    // Makes the staged files durable under their targets and starts an empty batch. On failure it
+    // still commits the longest run of leading files it can, removes the temporary files of the
+    // rest and throws the first error, naming the path and the reason.
+    void commit();
+    // How many files of the last commit, counted in staging order, are durable under their
+    // targets: all of them after a commit that returned.
+    std::size_t committed() const { return m_committed; }
+
+private:
+    struct Staged {
+        std::filesystem::path target;
+        std::filesystem::path temporary;
+    };
+
+    std::size_t syncStaged(std::exception_ptr& failure);
+    void removeTemporaries(std::size_t from) noexcept;
+
+    std::vector<Staged> m_staged;
+    std::uint64_t m_bytes = 0;
+    std::size_t m_committed = 0;
+};
+
+// Removes files and then fsyncs each of their folders once; used to take back files whose work
+// could not be finished. Every file is tried; the first failure is thrown after the rest.
+void removeDurably(const std::vector<std::filesystem::path>& paths);
 
 // Replaces (or creates) `target` with `data` durably.
 void writeFileDurably(const std::filesystem::path& target, std::string_view data);
