@@ -126,6 +126,7 @@ protected:
     // Runs the job with the sink; the job is handed over, as Go hands over its settings.
     TEmailThread::Outcome run() {
         const TEmailThread thread(std::move(job), sink, *host);
+        currentNumber = thread.currentNumber();
         return thread.outcome();
     }
 
@@ -165,6 +166,8 @@ protected:
     std::unique_ptr<RecordingHost> host;
     std::shared_ptr<RecordingSink> sink = std::make_shared<RecordingSink>();
     RunJob job;
+    // The number the last run's next file would have got.
+    std::int32_t currentNumber = -1;
 
 private:
     int m_submitted = 0;

@@ -1,13 +1,21 @@
-// The durable writer: where its temporary file lives, what a commit leaves, the times it keeps,
-// the steps it counts, and failures that name the path and leave nothing behind.
+// The durable writer and the batch writer: where temporary files live, what a commit leaves, the
+// times kept, the steps counted, failures that name the path and leave nothing behind, and a stop
+// at every step of a batch.
 
 #include "platform/DurableWrite.h"
 #include "platform/StepCounter.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <system_error>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -84,6 +92,181 @@ TEST(DurableWrite, FailuresNameThePathAndTheReason) {
     const fs::path present = folder.writeFile("present", "x");
     platform::removeDurably(present);
     EXPECT_FALSE(fs::exists(present));
+}
+
+// The files of a folder, hidden ones (temporary files) included.
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
+TEST(DurableBatch, CommitRenamesEveryStagedFileAtOnceInEachFolder) {
+    TemporaryFolder folder;
+    folder.writeFile("out/one", "old one");
+    fs::create_directories(folder / "other");
+    platform::DurableBatch batch;
+    const long before = platform::durableStepsTaken();
+    batch.stage(folder / "out/one", {"new ", "one"});
+    batch.stage(folder / "out/two", {"two", ""});
+    batch.stage(folder / "other/three", {"three"});
+    EXPECT_EQ(batch.size(), 3u);
+    EXPECT_EQ(batch.bytes(), 15u);
+    // Nothing is under a final name before the commit.
+    EXPECT_EQ(TemporaryFolder::readFile(folder / "out/one"), "old one");
+    EXPECT_FALSE(fs::exists(folder / "out/two"));
+    EXPECT_EQ(namesIn(folder / "out").size(), 3u);
+    batch.commit();
+    // create and write for each file, the sync, a rename for each file
+    EXPECT_EQ(platform::durableStepsTaken() - before, 10);
+    EXPECT_EQ(batch.committed(), 3u);
+    EXPECT_TRUE(batch.empty());
+    EXPECT_EQ(batch.bytes(), 0u);
+    EXPECT_EQ(TemporaryFolder::readFile(folder / "out/one"), "new one");
+    EXPECT_EQ(TemporaryFolder::readFile(folder / "out/two"), "two");
+    EXPECT_EQ(TemporaryFolder::readFile(folder / "other/three"), "three");
+    EXPECT_EQ(namesIn(folder / "out"), (Names{"one", "two"}));
+    EXPECT_EQ(namesIn(folder / "other"), (Names{"three"}));
+    // The batch starts again empty; an empty commit changes nothing.
+    batch.commit();
+    EXPECT_EQ(batch.committed(), 0u);
+}
+
+TEST(DurableBatch, AFailedRenameKeepsTheFilesBeforeItAndRemovesTheRest) {
+    TemporaryFolder folder;
+    fs::create_directories(folder / "taken");
+    folder.writeFile("third", "old third");
+    platform::DurableBatch batch;
+    batch.stage(folder / "first", {"1"});
+    batch.stage(folder / "taken", {"2"});
+    batch.stage(folder / "third", {"3"});
+    try {
+        batch.commit();
+        FAIL() << "renamed a file over a folder";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code().value(), EISDIR);
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot replace '" + (folder / "taken").string() + "': " + std::strerror(EISDIR));
+    }
+    EXPECT_EQ(batch.committed(), 1u);
+    EXPECT_TRUE(batch.empty());
+    EXPECT_EQ(TemporaryFolder::readFile(folder / "first"), "1");
+    EXPECT_TRUE(fs::is_empty(folder / "taken"));
+    EXPECT_EQ(TemporaryFolder::readFile(folder / "third"), "old third");
+    EXPECT_EQ(namesIn(folder.path()), (Names{"first", "taken", "third"}));
+}
+
+TEST(DurableBatch, StagingFailuresAndAbandonedBatchesLeaveNothing) {
+    TemporaryFolder folder;
+    {
+        platform::DurableBatch batch;
+        batch.stage(folder / "kept-back", {"x"});
+        const fs::path missing = folder / "no-such-folder" / "file";
+        try {
+            batch.stage(missing, {"y"});
+            FAIL() << "staged a file in a missing folder";
+        } catch (const std::system_error& error) {
+            EXPECT_EQ(error.code().value(), ENOENT);
+            EXPECT_EQ(std::string(error.what()),
+                      "Cannot create '" + missing.string() + "': " + std::strerror(ENOENT));
+        }
+        EXPECT_EQ(batch.size(), 1u);
+        EXPECT_EQ(batch.bytes(), 1u);
+        EXPECT_EQ(namesIn(folder.path()).size(), 1u);
+    }
+    EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
+TEST(DurableBatch, RemovingFilesTriesEveryOneAndNamesTheFirstFailure) {
+    TemporaryFolder folder;
+    const fs::path first = folder.writeFile("first", "1");
+    const fs::path last = folder.writeFile("last", "3");
+    try {
+        platform::removeDurably(std::vector<fs::path>{first, folder / "absent", last});
+        FAIL() << "removed a missing file";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code().value(), ENOENT);
+        EXPECT_NE(std::string(error.what()).find((folder / "absent").string()), std::string::npos);
+    }
+    EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
+// Three targets: one replaced, one created, one replaced; each is stopped at every step.
+struct BatchTarget {
+    const char* name;
+    std::optional<std::string> before;
+    std::string after;
+};
+const std::vector<BatchTarget> kTargets = {{"one", "old one", "new one, longer than the old"},
+                                           {"two", std::nullopt, "two"},
+                                           {"three", "old three", ""}};
+
+void prepareTargets(const TemporaryFolder& folder, const fs::path& into) {
+    fs::create_directories(into);
+    for (const auto& target : kTargets)
+        if (target.before)
+            folder.writeFile((into / target.name).lexically_relative(folder.path()).string(), *target.before);
+}
+
+void stageAndCommit(const fs::path& into) {
+    platform::DurableBatch batch;
+    for (const auto& target : kTargets)
+        batch.stage(into / target.name, {target.after.substr(0, 4),
+                                         target.after.substr(std::min<std::size_t>(4, target.after.size()))});
+    batch.commit();
+}
+
+TEST(DurableBatch, AStopAtEveryStepLeavesEachTargetOldOrWholeNew) {
+    TemporaryFolder folder;
+    prepareTargets(folder, folder / "reference");
+    const long before = platform::durableStepsTaken();
+    stageAndCommit(folder / "reference");
+    const long steps = platform::durableStepsTaken() - before;
+    EXPECT_EQ(steps, 10);
+
+    int stops = 0;
+    for (long step = 1; step <= steps + 1; ++step) {
+        const fs::path into = folder / ("run" + std::to_string(step));
+        prepareTargets(folder, into);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            platform::setStopAtStep(step);
+            try {
+                stageAndCommit(into);
+            } catch (...) {
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (step > steps) {
+            EXPECT_EQ(WEXITSTATUS(status), 0);
+        } else {
+            ASSERT_EQ(WEXITSTATUS(status), 77) << "step " << step;
+            ++stops;
+        }
+        // Renames go in staging order: once a target is new, every one before it is new too.
+        bool earlierAllNew = true;
+        for (const auto& target : kTargets) {
+            const fs::path path = into / target.name;
+            const std::optional<std::string> now =
+                fs::exists(path) ? std::optional(TemporaryFolder::readFile(path)) : std::nullopt;
+            const bool isNew = now == target.after && now != target.before;
+            EXPECT_TRUE(isNew || now == target.before) << target.name << " at step " << step;
+            EXPECT_TRUE(!isNew || earlierAllNew) << target.name << " at step " << step;
+            earlierAllNew = earlierAllNew && isNew;
+        }
+        if (step > steps)
+            EXPECT_TRUE(earlierAllNew);
+    }
+    EXPECT_EQ(stops, steps);
 }
 
 } // namespace
