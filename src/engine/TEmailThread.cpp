@@ -262,8 +262,7 @@ void TEmailThread::run() {
 }
 
 void TEmailThread::reportError(const std::exception& error) {
-    m_host.dialogs().MessageDialog(applicationErrorText(error), platform::DialogKind::Error,
-                                   platform::DialogButton::OK, 0);
+    m_host.dialogs().ErrorBox("Application Error", applicationErrorText(error));
 }
 
 std::shared_ptr<StatusSink> TEmailThread::lockSink() {

@@ -220,6 +220,7 @@ TEST_F(EmailThreadFixture, FailingMoveEndsTheRunAndKeepsEarlierWork) {
     EXPECT_TRUE(errorBoxes()[0].starts_with(errorBox("EMapiError", "Position:170 ")));
     EXPECT_EQ(host->dialogService.dialogs[0].kind, platform::DialogKind::Error);
     EXPECT_EQ(host->dialogService.dialogs[0].buttons, platform::DialogButtons(platform::DialogButton::OK));
+    EXPECT_EQ(host->dialogService.dialogs[0].title, "Application Error");
     EXPECT_TRUE(host->firstNumbers.empty());
     EXPECT_EQ(sink->finished, 0);
 }
