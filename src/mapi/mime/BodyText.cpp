@@ -180,6 +180,8 @@ std::string finished(std::string text) {
 
 std::optional<std::string> plainTextBody(std::string_view message) {
     parserOptions();
+    // GMime decodes the message's header fields while it parses.
+    keepConvertersFor(message.substr(0, std::min(message.find("\n\n"), message.find("\n\r\n"))));
     auto parsed = parseMessage(message);
     if (!parsed) {
         // No header block: the whole file is the text.

@@ -13,6 +13,8 @@ namespace mapi::mime {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+// Longer names in encoded words are junk, not charsets worth a converter.
+constexpr std::size_t kMaxCharsetName = 40;
 
 // windows-1252 0x80..0x9F; 0 marks the five undefined bytes.
 constexpr char16_t kWindows1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -113,7 +115,8 @@ bool isWindows1252Family(const std::string& label) {
 }
 
 // glibc unloads a converter module when its last descriptor closes, so one descriptor per
-// charset stays open for the life of the process. A descriptor keeps shift state, hence the lock.
+// charset stays open for the life of the process; it also keeps the module loaded for GMime's own
+// converters. A descriptor keeps shift state, hence the lock.
 class ConverterCache {
 public:
     // Runs `convert` with the open converter from `label` to UTF-8; false when there is none.
@@ -137,7 +140,12 @@ private:
 };
 
 ConverterCache& converters() {
-    static ConverterCache* cache = new ConverterCache; // never destroyed: used until exit
+    static ConverterCache* cache = [] {
+        auto* made = new ConverterCache; // never destroyed: used until exit
+        // GMime reads raw 8-bit header text through this fallback charset.
+        made->with("windows-1252", [](iconv_t) {});
+        return made;
+    }();
     return *cache;
 }
 
@@ -175,6 +183,19 @@ std::string convertWith(iconv_t converter, std::string_view bytes) {
 }
 
 } // namespace
+
+void keepConvertersFor(std::string_view text) {
+    for (std::size_t start = text.find("=?"); start != std::string_view::npos;
+         start = text.find("=?", start + 2)) {
+        const std::size_t end = text.find_first_of("?* \t\r\n", start + 2);
+        if (end == std::string_view::npos || text[end] == ' ' || text[end] == '\t' || text[end] == '\r' ||
+            text[end] == '\n' || end - start - 2 > kMaxCharsetName || end == start + 2)
+            continue;
+        const std::string label = normalisedLabel(text.substr(start + 2, end - start - 2));
+        if (label != "utf-8" && label != "utf8")
+            converters().with(label, [](iconv_t) {});
+    }
+}
 
 bool isValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {

@@ -12,6 +12,11 @@ bool isValidUtf8(std::string_view text);
 
 std::string windows1252ToUtf8(std::string_view text);
 
+// Opens the converters for the charsets named in the encoded words of `text`, once per process:
+// GMime opens and closes a converter for each word it decodes, which costs a module load and
+// unload unless a converter of that charset stays open.
+void keepConvertersFor(std::string_view text);
+
 // Converts `bytes` labelled `charset` (empty: no label) to UTF-8; never fails.
 std::string toUtf8(std::string_view bytes, std::string_view charset);
 

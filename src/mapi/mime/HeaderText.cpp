@@ -1,5 +1,6 @@
 #include "mapi/mime/HeaderText.h"
 
+#include "mapi/mime/Charset.h"
 #include "mapi/mime/HeaderBlock.h"
 #include "mapi/mime/MimeLibrary.h"
 
@@ -106,6 +107,7 @@ std::string base64WordsAsQuoted(std::string_view raw) {
 
 std::string decodeHeaderText(std::string_view raw) {
     const std::string unfolded = base64WordsAsQuoted(unfoldValue(raw));
+    keepConvertersFor(unfolded);
     GString decoded(g_mime_utils_header_decode_text(parserOptions(), unfolded.c_str()));
     return oneLine(decoded ? decoded.get() : unfolded);
 }
@@ -115,6 +117,7 @@ std::vector<Mailbox> parseAddressList(std::string_view raw) {
     const std::string unfolded = base64WordsAsQuoted(unfoldValue(raw));
     if (unfolded.empty())
         return out;
+    keepConvertersFor(unfolded);
     std::unique_ptr<InternetAddressList, GObjectDeleter> list(
         internet_address_list_parse(parserOptions(), unfolded.c_str()));
     if (list)
