@@ -23,7 +23,13 @@ HRESULT MaildirMessage::open(const std::shared_ptr<MaildirState>& state, const s
             return state->fail(MAPI_E_NOT_FOUND,
                                "No message '" + key + "' in '" + state->tree().root().string() + "'");
         auto opened = std::make_shared<MaildirMessage>(state, key, *location);
-        opened->refresh(*location, readMessageHeader(state->pathOf(*location)));
+        if (auto listed = state->takeListed(key, *location)) {
+            opened->m_identity = listed->identity;
+            opened->m_properties = std::move(listed->properties);
+            addOpenedMessageProperties(opened->m_properties);
+        } else {
+            opened->refresh(*location, readMessageHeader(state->pathOf(*location)));
+        }
         message = std::move(opened);
         return S_OK;
     } catch (const std::exception& error) {

@@ -100,6 +100,7 @@ fs::path MaildirState::pathOf(const MessageLocation& location) const {
 
 RowSet MaildirState::listFolder(const std::string& folderKey) {
     RowSet rows;
+    m_listed.clear();
     const fs::path folder = m_tree.directory(folderKey);
     for (const auto& [subfolder, fileName] : messageFiles(folder)) {
         MessageFileContent header;
@@ -113,11 +114,25 @@ RowSet MaildirState::listFolder(const std::string& folderKey) {
         }
         const MaildirName name = MaildirName::parse(fileName);
         const std::string key = messageKey(name.unique);
-        remember(key, {folderKey, subfolder, fileName});
+        const MessageLocation location{folderKey, subfolder, fileName};
+        remember(key, location);
         rows.push_back(
             messageProperties(header.bytes, header.identity, name.hasFlag('S'), messageEntryId(key)));
+        m_listed.insert_or_assign(key, ListedMessage{location, header.identity, rows.back()});
     }
     return rows;
+}
+
+std::optional<ListedMessage> MaildirState::takeListed(const std::string& messageKey,
+                                                      const MessageLocation& location) {
+    auto node = m_listed.extract(messageKey);
+    if (node.empty())
+        return std::nullopt;
+    ListedMessage& listed = node.mapped();
+    if (listed.location.folderKey != location.folderKey || listed.location.subfolder != location.subfolder ||
+        listed.location.fileName != location.fileName || identityAt(pathOf(location)) != listed.identity)
+        return std::nullopt;
+    return std::move(listed);
 }
 
 std::optional<MessageLocation> MaildirState::locate(const std::string& messageKey) {

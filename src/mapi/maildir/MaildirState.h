@@ -10,6 +10,7 @@
 #include "mapi/Interfaces.h"
 #include "mapi/StoreProvider.h"
 #include "mapi/maildir/MaildirTree.h"
+#include "mapi/maildir/MessageFile.h"
 
 #include <exception>
 #include <filesystem>
@@ -23,6 +24,13 @@ struct MessageLocation {
     std::string folderKey;
     std::string subfolder; // "cur" or "new"
     std::string fileName;
+};
+
+// A message as the last listing read it.
+struct ListedMessage {
+    MessageLocation location;
+    FileIdentity identity;
+    Row properties;
 };
 
 struct ParsedEntryId {
@@ -44,7 +52,11 @@ public:
 
     std::filesystem::path pathOf(const MessageLocation& location) const;
     // One row per message file of the folder, read from header blocks only. Throws on I/O errors.
+    // The rows are also kept until the next listing, so opening a listed message reads no header.
     RowSet listFolder(const std::string& folderKey);
+    // The row the last listing read for the message, given once, while its file is still the one
+    // listed at `location` (same name, same identity); nothing otherwise.
+    std::optional<ListedMessage> takeListed(const std::string& messageKey, const MessageLocation& location);
     // Where the message is now; nothing when it is gone from the store.
     std::optional<MessageLocation> locate(const std::string& messageKey);
     void remember(const std::string& messageKey, const MessageLocation& location);
@@ -62,6 +74,7 @@ private:
     StoreLocation m_location;
     MaildirTree m_tree;
     std::unordered_map<std::string, MessageLocation> m_index;
+    std::unordered_map<std::string, ListedMessage> m_listed;
     HRESULT m_lastCode = S_OK;
     std::string m_lastText;
 };

@@ -31,13 +31,17 @@ private:
     int m_fd;
 };
 
+FileIdentity identityFrom(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::uint64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+            static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
 FileIdentity identityOf(int fd, const std::filesystem::path& path) {
     struct stat info {};
     if (::fstat(fd, &info) != 0)
         platform::throwFileError(errno, "Cannot read", path);
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-            static_cast<std::uint64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
-            static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+    return identityFrom(info);
 }
 
 // Reads up to `count` more bytes; false at the end of the file.
@@ -76,10 +80,18 @@ MessageFileContent readMessageFile(const std::filesystem::path& path) {
     FileDescriptor file(path);
     MessageFileContent content;
     content.identity = identityOf(file.get(), path);
-    content.bytes.reserve(content.identity.size);
-    while (readMore(file.get(), path, content.bytes, 64 * 1024)) {
-    }
+    // One read of the size the file had, one byte more to see its end; more only if it grew.
+    std::size_t chunk = content.identity.size + 1;
+    while (readMore(file.get(), path, content.bytes, chunk))
+        chunk = 64 * 1024;
     return content;
+}
+
+std::optional<FileIdentity> identityAt(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return identityFrom(info);
 }
 
 } // namespace mapi

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace mapi {
@@ -29,5 +30,8 @@ MessageFileContent readMessageHeader(const std::filesystem::path& path);
 
 // The whole file.
 MessageFileContent readMessageFile(const std::filesystem::path& path);
+
+// The identity of the file itself (a symbolic link is not followed); nothing when it cannot be read.
+std::optional<FileIdentity> identityAt(const std::filesystem::path& path);
 
 } // namespace mapi

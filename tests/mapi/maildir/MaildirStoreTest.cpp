@@ -311,6 +311,37 @@ TEST_F(MaildirStoreTest, AConcurrentChangeIsAnsweredByObjectChangedAndForceSaveK
               testsupport::simpleMessage("[tag] Original", "edited elsewhere\n"));
 }
 
+// Opening a listed message reuses what the listing read only while its file is the one listed.
+TEST_F(MaildirStoreTest, OpeningAListedMessageAnswersTheFileAsItIsNow) {
+    const fs::path replaced =
+        m_builder.addMessage("", testsupport::simpleMessage("Listed", "a\n"), {.unique = "6.M6.host"});
+    m_builder.addMessage("", testsupport::simpleMessage("Kept", "b\n"), {.unique = "7.M7.host"});
+    auto store = openStore(m_builder.root());
+    const RowSet rows = contents(*openRoot(*store));
+    ASSERT_EQ(rows.size(), 2u);
+    testsupport::writeFileText(m_builder.root() / "tmp" / "other",
+                               testsupport::simpleMessage("Rewritten", "c\n"));
+    fs::rename(m_builder.root() / "tmp" / "other", replaced);
+
+    for (const auto& row : rows) {
+        auto message = openMessage(*store, prop(row, PR_ENTRYID).getBinary());
+        std::vector<PropValue> values;
+        ASSERT_EQ(message->GetProps({PR_SUBJECT_A, PR_MESSAGE_CLASS_A}, 0, values), S_OK);
+        const bool kept = stringProp(row, PR_SUBJECT_A) == "Kept";
+        EXPECT_EQ(values[0].getString(), kept ? "Kept" : "Rewritten");
+        EXPECT_EQ(values[1].getString(), "IPM.Note");
+        // The identity taken at opening is the file's: a save is no concurrent change.
+        ASSERT_EQ(
+            message->SetProps({PropValue::string(PR_SUBJECT_A, "[t] " + values[0].getString())}, nullptr),
+            S_OK);
+        EXPECT_EQ(message->SaveChanges(0), S_OK);
+    }
+    for (const auto& row : contents(*openRoot(*openStore(m_builder.root()))))
+        EXPECT_TRUE(stringProp(row, PR_SUBJECT_A) == "[t] Kept" ||
+                    stringProp(row, PR_SUBJECT_A) == "[t] Rewritten")
+            << stringProp(row, PR_SUBJECT_A);
+}
+
 TEST_F(MaildirStoreTest, MoveToAnotherFileSystemCopiesThenRemoves) {
     const fs::path shm = "/dev/shm";
     struct stat here {
