@@ -87,6 +87,13 @@ std::string repairUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            const std::size_t run = i;
+            while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+                ++i;
+            out.append(text.data() + run, i - run);
+            continue;
+        }
         const std::size_t length = utf8SequenceLength(text, i);
         if (length == 0) {
             appendWindows1252(out, static_cast<unsigned char>(text[i]));

@@ -71,18 +71,18 @@ std::string decodeQuotedPrintable(std::string_view encoded) {
 std::string toCrLf(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 32);
+    std::size_t run = 0; // start of the text since the last line end, copied in one piece
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\r') {
-            out += "\r\n";
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out += "\r\n";
-        } else {
-            out += c;
-        }
+        if (c != '\r' && c != '\n')
+            continue;
+        out.append(text.data() + run, i - run);
+        out += "\r\n";
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        run = i + 1;
     }
+    out.append(text.data() + run, text.size() - run);
     return out;
 }
 
