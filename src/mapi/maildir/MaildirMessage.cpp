@@ -18,18 +18,20 @@ MaildirMessage::MaildirMessage(std::shared_ptr<MaildirState> state, std::string 
 HRESULT MaildirMessage::open(const std::shared_ptr<MaildirState>& state, const std::string& key,
                              std::shared_ptr<IMAPIProp>& message) {
     try {
+        if (auto listed = state->takeListed(key)) {
+            auto opened = std::make_shared<MaildirMessage>(state, key, listed->location);
+            opened->m_identity = listed->identity;
+            opened->m_properties = std::move(listed->properties);
+            addOpenedMessageProperties(opened->m_properties);
+            message = std::move(opened);
+            return S_OK;
+        }
         const auto location = state->locate(key);
         if (!location)
             return state->fail(MAPI_E_NOT_FOUND,
                                "No message '" + key + "' in '" + state->tree().root().string() + "'");
         auto opened = std::make_shared<MaildirMessage>(state, key, *location);
-        if (auto listed = state->takeListed(key, *location)) {
-            opened->m_identity = listed->identity;
-            opened->m_properties = std::move(listed->properties);
-            addOpenedMessageProperties(opened->m_properties);
-        } else {
-            opened->refresh(*location, readMessageHeader(state->pathOf(*location)));
-        }
+        opened->refresh(*location, readMessageHeader(state->pathOf(*location)));
         message = std::move(opened);
         return S_OK;
     } catch (const std::exception& error) {

@@ -123,11 +123,13 @@ RowSet MaildirState::listFolder(const std::string& folderKey) {
     return rows;
 }
 
-std::optional<ListedMessage> MaildirState::takeListed(const std::string& messageKey,
-                                                      const MessageLocation& location) {
+std::optional<ListedMessage> MaildirState::takeListed(const std::string& messageKey) {
     auto node = m_listed.extract(messageKey);
-    if (node.empty())
+    const auto known = m_index.find(messageKey);
+    if (node.empty() || known == m_index.end())
         return std::nullopt;
+    // The same identity at the path proves the listed regular file is still there, no link.
+    const MessageLocation& location = known->second;
     ListedMessage& listed = node.mapped();
     if (listed.location.folderKey != location.folderKey || listed.location.subfolder != location.subfolder ||
         listed.location.fileName != location.fileName || identityAt(pathOf(location)) != listed.identity)

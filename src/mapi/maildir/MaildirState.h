@@ -55,8 +55,8 @@ public:
     // The rows are also kept until the next listing, so opening a listed message reads no header.
     RowSet listFolder(const std::string& folderKey);
     // The row the last listing read for the message, given once, while its file is still the one
-    // listed at `location` (same name, same identity); nothing otherwise.
-    std::optional<ListedMessage> takeListed(const std::string& messageKey, const MessageLocation& location);
+    // listed, at the place the index knows (same name, same identity); nothing otherwise.
+    std::optional<ListedMessage> takeListed(const std::string& messageKey);
     // Where the message is now; nothing when it is gone from the store.
     std::optional<MessageLocation> locate(const std::string& messageKey);
     void remember(const std::string& messageKey, const MessageLocation& location);
