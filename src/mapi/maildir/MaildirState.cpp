@@ -54,8 +54,9 @@ std::vector<std::pair<std::string, std::string>> messageFiles(const fs::path& fo
             if (error)
                 throw std::system_error(error, "Cannot read folder '" + (folder / subfolder).string() + "'");
             const std::string name = it->path().filename().string();
+            // The entry's type comes from the folder read itself: no status call per file.
             std::error_code typeError;
-            if (isMessageFileName(name) && it->symlink_status(typeError).type() == fs::file_type::regular)
+            if (isMessageFileName(name) && !it->is_symlink(typeError) && it->is_regular_file(typeError))
                 files.emplace_back(subfolder, name);
         }
     }
