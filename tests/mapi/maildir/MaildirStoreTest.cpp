@@ -118,8 +118,13 @@ TEST_F(MaildirStoreTest, ListingHasEveryColumnAndCreatesNothing) {
         "Date: Tue, 30 Jan 2024 10:00:00 +0100\n"
         "Content-Type: multipart/mixed; boundary=x\n\n--x\n\nbody\n--x--\n";
     m_builder.addMessage("", text, {.inNew = false, .flags = "FS", .mtime = kArrival});
-    m_builder.addMessage("", testsupport::simpleMessage("Second", "text\n"), {.inNew = true});
+    const fs::path second =
+        m_builder.addMessage("", testsupport::simpleMessage("Second", "text\n"), {.inNew = true});
     testsupport::writeFileText(m_builder.root() / "cur" / ".hidden:2,", "not a message");
+    // Only regular files are messages: neither a link to one nor a folder with a message's name.
+    fs::create_symlink(second, m_builder.root() / "cur" / "8.M8.link:2,");
+    fs::create_symlink("9.M9.gone", m_builder.root() / "cur" / "9.M9.dangling:2,");
+    fs::create_directory(m_builder.root() / "cur" / "10.M10.folder:2,");
     testsupport::writeFileText(m_builder.root() / "tmp" / "1.M1.half-delivered", "Subject: partial\n");
     const auto before = listing(m_builder.root());
 
