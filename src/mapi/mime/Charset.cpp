@@ -217,8 +217,15 @@ bool isValidUtf8(std::string_view text) {
 std::string windows1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (const char c : text)
-        appendWindows1252(out, static_cast<unsigned char>(c));
+    std::size_t run = 0; // start of the ASCII text since the last 8-bit byte, copied in one piece
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) < 0x80)
+            continue;
+        out.append(text.data() + run, i - run);
+        appendWindows1252(out, static_cast<unsigned char>(text[i]));
+        run = i + 1;
+    }
+    out.append(text.data() + run, text.size() - run);
     return out;
 }
 
