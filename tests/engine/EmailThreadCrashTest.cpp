@@ -7,8 +7,8 @@
 #include "mapi/ProfileSubsystem.h"
 #include "mapi/maildir/MaildirProvider.h"
 #include "platform/StepCounter.h"
+#include "support/StoppedChild.h"
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace engine::testing {
@@ -102,21 +102,9 @@ TEST(EmailThreadCrash, AMessageIsTaggedOnlyOnceItsWholeFileIsUnderItsName) {
         const fs::path output = temporary / ("out" + std::to_string(step));
         buildMaildir(root);
         fs::create_directories(output);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            platform::setStopAtStep(step);
-            try {
-                exportTagged(root, output);
-            } catch (...) {
-                ::_exit(1);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        ASSERT_EQ(WEXITSTATUS(status), 77) << "step " << step;
+        ASSERT_EQ(testsupport::runStoppedAt(step, [&] { exportTagged(root, output); }),
+                  testsupport::kStoppedAtStep)
+            << "step " << step;
         ++stops;
 
         const auto files = finalFiles(output);

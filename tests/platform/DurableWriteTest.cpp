@@ -4,6 +4,7 @@
 
 #include "platform/DurableWrite.h"
 #include "platform/StepCounter.h"
+#include "support/StoppedChild.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <cstring>
 #include <optional>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -232,24 +232,11 @@ TEST(DurableBatch, AStopAtEveryStepLeavesEachTargetOldOrWholeNew) {
     for (long step = 1; step <= steps + 1; ++step) {
         const fs::path into = folder / ("run" + std::to_string(step));
         prepareTargets(folder, into);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            platform::setStopAtStep(step);
-            try {
-                stageAndCommit(into);
-            } catch (...) {
-                ::_exit(1);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
+        const int status = testsupport::runStoppedAt(step, [&] { stageAndCommit(into); });
         if (step > steps) {
-            EXPECT_EQ(WEXITSTATUS(status), 0);
+            EXPECT_EQ(status, 0);
         } else {
-            ASSERT_EQ(WEXITSTATUS(status), 77) << "step " << step;
+            ASSERT_EQ(status, testsupport::kStoppedAtStep) << "step " << step;
             ++stops;
         }
         // Renames go in staging order: once a target is new, every one before it is new too.
@@ -263,8 +250,9 @@ TEST(DurableBatch, AStopAtEveryStepLeavesEachTargetOldOrWholeNew) {
             EXPECT_TRUE(!isNew || earlierAllNew) << target.name << " at step " << step;
             earlierAllNew = earlierAllNew && isNew;
         }
-        if (step > steps)
+        if (step > steps) {
             EXPECT_TRUE(earlierAllNew);
+        }
     }
     EXPECT_EQ(stops, steps);
 }

@@ -6,6 +6,7 @@
 #include "mapi/maildir/StoreFixture.h"
 #include "support/MaildirBuilder.h"
 #include "support/SampleMessages.h"
+#include "support/StoppedChild.h"
 #include "support/TemporaryFolder.h"
 
 #include "mapi/maildir/MaildirName.h"
@@ -13,7 +14,6 @@
 
 #include <gtest/gtest.h>
 #include <stdexcept>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -127,25 +127,12 @@ TEST(KillAtEveryStep, NoMessageIsLostDoubledOrDamagedAndARerunFinishes) {
     for (long step = 1; step <= steps + 1; ++step) {
         const fs::path root = temporary.path() / ("run" + std::to_string(step));
         buildStore(root);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            platform::setStopAtStep(step);
-            try {
-                runSequence(root);
-            } catch (...) {
-                ::_exit(1);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
+        const int status = testsupport::runStoppedAt(step, [&] { runSequence(root); });
         if (step > steps) {
-            EXPECT_EQ(WEXITSTATUS(status), 0);
+            EXPECT_EQ(status, 0);
             break;
         }
-        ASSERT_EQ(WEXITSTATUS(status), 77) << "step " << step;
+        ASSERT_EQ(status, testsupport::kStoppedAtStep) << "step " << step;
         ++stops;
 
         const auto now = filesByKey(root);
