@@ -42,24 +42,36 @@ int setOutputFileTime(const std::filesystem::path& path, double localDateTime) {
     if (file.fd() < 0) {
         return -1;
     }
+    const std::optional<std::timespec> utc = outputFileTime(localDateTime);
+    if (!utc) {
+        return errno;
+    }
+    const std::timespec times[2] = {*utc, *utc};
+    if (::futimens(file.fd(), times) != 0) {
+        return errno;
+    }
+    return 0;
+}
+
+std::optional<std::timespec> outputFileTime(double localDateTime) {
     if (!std::isfinite(localDateTime) || localDateTime < kFirstDay || localDateTime >= kPastLastDay) {
-        return EINVAL;
+        errno = EINVAL;
+        return std::nullopt;
     }
     try {
         errno = 0;
         const std::timespec utc = platform::localDateTimeToUtc(localDateTime);
         // mktime's -1 is also a real instant; only errno tells a failed conversion apart.
         if (utc.tv_sec == -1 && errno != 0) {
-            return errno;
+            return std::nullopt;
         }
-        const std::timespec times[2] = {utc, utc};
-        if (::futimens(file.fd(), times) != 0) {
-            return errno;
-        }
+        return utc;
     } catch (const std::exception&) {
-        return errno != 0 ? errno : EINVAL;
+        if (errno == 0) {
+            errno = EINVAL;
+        }
+        return std::nullopt;
     }
-    return 0;
 }
 
 } // namespace engine

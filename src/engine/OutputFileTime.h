@@ -1,6 +1,8 @@
 #pragma once
 
+#include <ctime>
 #include <filesystem>
+#include <optional>
 
 namespace engine {
 
@@ -8,5 +10,9 @@ namespace engine {
 // since 30 December 1899). Returns 0, -1 when the file cannot be opened for writing, or the
 // errno of the failed step. Never throws. Linux keeps no settable creation time.
 int setOutputFileTime(const std::filesystem::path& path, double localDateTime);
+
+// The instant a local date-time value names, as a file time; nothing when it names none (outside
+// the years 1 to 9999, or not convertible). errno tells why.
+std::optional<std::timespec> outputFileTime(double localDateTime);
 
 } // namespace engine

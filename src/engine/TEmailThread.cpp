@@ -11,6 +11,7 @@
 #include "mailstore/TMapiSession.h"
 #include "platform/DurableWrite.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <filesystem>
@@ -55,6 +56,10 @@ constexpr std::size_t kBatchMessages = 256;
 constexpr std::uint64_t kBatchBytes = 64ull << 20;
 constexpr std::chrono::seconds kBatchAge{1};
 
+// Messages whose bodies are open at a time: enough to keep the decoding workers busy through a
+// few large messages, few enough that memory stays a handful of messages.
+constexpr std::int32_t kReadAhead = 16;
+
 // The messages whose output files are staged together. A message is marked read, moved or tagged
 // only after its file is durable under its final name: a moved or tagged message is skipped by
 // the next run, so its text must never be lost.
@@ -69,7 +74,8 @@ public:
              const std::string& body) {
         if (m_pending.empty())
             m_started = std::chrono::steady_clock::now();
-        m_files.stage(path, {body, "\r\n"});
+        // The file gets the message's time before it is renamed, so it is never seen without it.
+        m_files.stage(path, {body, "\r\n"}, outputFileTime(message->receivedTime().value_or(0.0)));
         m_pending.push_back({std::move(message), std::move(path), number});
     }
 
@@ -119,8 +125,6 @@ private:
         mailstore::TEmailMessage& message = *pending.message;
         if (m_job.readStatus)
             message.MarkRead();
-        // A file whose times cannot be set is still a good output file.
-        setOutputFileTime(pending.path, message.receivedTime().value_or(0.0));
         if (m_job.moveMessages == MoveToDestination) {
             m_source.MoveMessage(message, m_destination);
         } else if (m_job.moveMessages == TagSubjectLine) {
@@ -212,6 +216,17 @@ void TEmailThread::run() {
 
     setStatus(i18n::LoadText(8320, "Processing emails..."));
     MessageBatch batch(m_job, *source, *destination);
+    const auto tagged = [this](const mailstore::TEmailMessage& message) {
+        return m_job.moveMessages == TagSubjectLine && message.subject().starts_with(m_job.tagText);
+    };
+    // The bodies of the next few messages are opened ahead, so a store that decodes them in the
+    // background does that while this thread writes files.
+    std::int32_t preparedUpTo = 0;
+    const auto prepareAhead = [&](std::int32_t index) {
+        for (; preparedUpTo < std::min(count, index + kReadAhead - 1); ++preparedUpTo)
+            if (!tagged(*sortList[preparedUpTo]))
+                sortList[preparedUpTo]->PrepareBody();
+    };
     std::int32_t index = 1;
     try {
         for (; index <= count; ++index) {
@@ -222,13 +237,14 @@ void TEmailThread::run() {
             pumpEvents();
             setStatus(i18n::LoadTextFmt(8330, "Processing email %d of %d", {index, count}));
             setProgress(static_cast<int>(static_cast<std::int64_t>(index) * 100 / count));
+            prepareAhead(index);
             // Only the message's header fields stay in memory after its file is staged.
             std::shared_ptr<mailstore::TEmailMessage> message = std::move(sortList[index - 1]);
             const std::string subject = message->subject();
             setSubject(subject);
 
             // A tagged subject was handled by an earlier run: no file, no number.
-            if (m_job.moveMessages == TagSubjectLine && subject.starts_with(m_job.tagText))
+            if (tagged(*message))
                 continue;
 
             MessageTokens tokens(*message);

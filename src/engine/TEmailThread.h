@@ -4,9 +4,11 @@
 // it is no thread: the whole run executes inside the constructor on the caller's thread, keeping
 // the front end responsive through StatusSink::processPendingEvents.
 //
-// Output files are committed in batches (at most 256 messages, 64 MB or one second): a message is
-// marked read, given its file time and moved or tagged only after its batch's files are durable
-// under their final names, so every way a run ends leaves what writing one file at a time would.
+// Output files are committed in batches (at most 256 messages, 64 MB or one second), each staged
+// with its message's time: a message is marked read and moved or tagged only after its batch's
+// files are durable under their final names, so every way a run ends leaves what writing one file
+// at a time would. The bodies of the next few messages are opened ahead (see TEmailMessage::
+// PrepareBody), so a store may decode them while files are written.
 //
 // How a run ends:
 // - Completed: the next number went to RunHost::setFirstNumber and saveUpdatedCount, the sink

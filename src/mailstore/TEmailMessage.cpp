@@ -119,14 +119,23 @@ bool TEmailMessage::RtfInSync() {
 }
 
 std::string TEmailMessage::ReadTextProperty(mapi::PropTag tag, const std::string& label) {
-    std::string result;
+    return readTextStream(openTextProperty(tag, label), label);
+}
+
+std::shared_ptr<mapi::IStream> TEmailMessage::openTextProperty(mapi::PropTag tag, const std::string& label) {
     const auto message = OpenMessage();
     std::shared_ptr<mapi::IStream> stream;
     const mapi::HRESULT opened =
         message->OpenProperty(tag, mapi::Iid::IStream, 0, mapi::MAPI_DEFERRED_ERRORS, stream);
     if (opened == mapi::MAPI_E_NOT_FOUND)
-        return result;
+        return nullptr;
     CheckMapiResult(details(), label + "190.2", opened);
+    return stream;
+}
+
+std::string TEmailMessage::readTextStream(const std::shared_ptr<mapi::IStream>& stream,
+                                          const std::string& label) {
+    std::string result;
     if (!stream)
         return result;
 
@@ -134,7 +143,7 @@ std::string TEmailMessage::ReadTextProperty(mapi::PropTag tag, const std::string
         bool updated = false;
         // Brings the plain text in line with an RTF body; nothing to report either way.
         if (auto* subsystem = mapi())
-            subsystem->RTFSync(*message, mapi::RTF_SYNC_BODY_CHANGED, updated);
+            subsystem->RTFSync(*OpenMessage(), mapi::RTF_SYNC_BODY_CHANGED, updated);
     }
 
     const TMapiSession* session = m_folder->store()->session();
@@ -153,8 +162,23 @@ std::string TEmailMessage::ReadTextProperty(mapi::PropTag tag, const std::string
     return result;
 }
 
+void TEmailMessage::PrepareBody() {
+    m_preparedBody = PreparedBody{};
+    try {
+        m_preparedBody->stream = openTextProperty(mapi::PR_BODY_A, "PlainText");
+    } catch (...) {
+        m_preparedBody->error = std::current_exception();
+    }
+}
+
 std::string TEmailMessage::Body() {
-    return ReadTextProperty(mapi::PR_BODY_A, "PlainText");
+    if (!m_preparedBody)
+        return ReadTextProperty(mapi::PR_BODY_A, "PlainText");
+    PreparedBody prepared = std::move(*m_preparedBody);
+    m_preparedBody.reset();
+    if (prepared.error)
+        std::rethrow_exception(prepared.error);
+    return readTextStream(prepared.stream, "PlainText");
 }
 
 std::string TEmailMessage::TokenValue(const std::string& token) {

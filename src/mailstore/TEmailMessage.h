@@ -7,6 +7,7 @@
 #include "mapi/Interfaces.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,9 @@ public:
     bool RtfInSync();
     // A streamed text property byte for byte; empty when the message lacks it.
     std::string ReadTextProperty(mapi::PropTag tag, const std::string& label);
+    // Opens the body now, so the store can decode it while other work goes on; the next Body()
+    // reads it. An error opening it is raised by that Body(), as if it had opened it.
+    void PrepareBody();
     std::string Body();
     // The value of a file-name placeholder; never raises (a failure gives "Error").
     std::string TokenValue(const std::string& token);
@@ -73,6 +77,8 @@ public:
 
 private:
     std::string tokenValue(const std::string& upperName, const std::string& name);
+    std::shared_ptr<mapi::IStream> openTextProperty(mapi::PropTag tag, const std::string& label);
+    std::string readTextStream(const std::shared_ptr<mapi::IStream>& stream, const std::string& label);
     DetailsSource details() const;
     mapi::IMapi* mapi() const;
 
@@ -90,6 +96,11 @@ private:
     std::unique_ptr<TMapiUserFolder> m_entryId;
     TMapiUserFolder* m_folder = nullptr;
     std::shared_ptr<mapi::IMessage> m_opened;
+    struct PreparedBody {
+        std::shared_ptr<mapi::IStream> stream; // null when the message has no body
+        std::exception_ptr error;
+    };
+    std::optional<PreparedBody> m_preparedBody;
 };
 
 } // namespace mailstore

@@ -186,7 +186,8 @@ DurableBatch::~DurableBatch() {
     removeTemporaries(0);
 }
 
-void DurableBatch::stage(const std::filesystem::path& target, std::initializer_list<std::string_view> parts) {
+void DurableBatch::stage(const std::filesystem::path& target, std::initializer_list<std::string_view> parts,
+                         const std::optional<std::timespec>& fileTime) {
     durableStep();
     m_staged.push_back({target, {}});
     Staged& staged = m_staged.back();
@@ -195,6 +196,10 @@ void DurableBatch::stage(const std::filesystem::path& target, std::initializer_l
         fd = createTemporary(folderOf(target), target, staged.temporary);
         durableStep();
         writeParts(fd, parts, target);
+        if (fileTime) {
+            const std::timespec times[2] = {*fileTime, *fileTime};
+            ::futimens(fd, times);
+        }
         // close() is checked: some file systems report quota errors only here.
         if (::close(std::exchange(fd, -1)) != 0)
             throwFileError(errno, "Cannot write", target);

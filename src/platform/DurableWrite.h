@@ -6,9 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,9 +61,11 @@ public:
     DurableBatch(const DurableBatch&) = delete;
     DurableBatch& operator=(const DurableBatch&) = delete;
 
-    // Writes `parts` one after another into a new temporary file for `target`; nothing is left
-    // behind when this throws.
-    void stage(const std::filesystem::path& target, std::initializer_list<std::string_view> parts);
+    // Writes `parts` one after another into a new temporary file for `target`, whose access and
+    // modification times then become `fileTime` when given (a time that cannot be set leaves the
+    // file's own: the file is still good); nothing is left behind when this throws.
+    void stage(const std::filesystem::path& target, std::initializer_list<std::string_view> parts,
+               const std::optional<std::timespec>& fileTime = std::nullopt);
     // Files staged since the last commit, and their bytes.
     std::size_t size() const { return m_staged.size(); }
     std::uint64_t bytes() const { return m_bytes; }

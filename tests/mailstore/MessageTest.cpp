@@ -231,6 +231,19 @@ TEST_F(MessageTest, BodyIsReadIn4095ByteRequests) {
     EXPECT_EQ(faults->calls("OpenProperty").at(0).flags, mapi::MAPI_DEFERRED_ERRORS);
 }
 
+TEST_F(MessageTest, APreparedBodyIsOpenedOnceAndReadByTheNextBody) {
+    add({}, std::string("prepared text"));
+    const auto message = only();
+    message->PrepareBody();
+    EXPECT_EQ(faults->count("OpenProperty"), 1u);
+    EXPECT_EQ(faults->count("Read"), 0u);
+    EXPECT_EQ(message->Body(), "prepared text");
+    EXPECT_EQ(faults->count("OpenProperty"), 1u);
+    // Once read, the body is opened again for the next reader.
+    EXPECT_EQ(message->Body(), "prepared text");
+    EXPECT_EQ(faults->count("OpenProperty"), 2u);
+}
+
 TEST_F(MessageTest, BodyKeepsEveryByte) {
     const std::string body("line one\r\n\0binary\xff\r\n", 20);
     add({PropValue::integer(mapi::PR_STORE_SUPPORT_MASK, 0x800)}, body);
@@ -375,7 +388,7 @@ TEST_F(MessageTest, ShowInClientCancelledIsNoError) {
 }
 
 // The operations whose failing steps are checked below.
-enum class Action { List, Open, Cc, Rtf, Body, ChangeSubject, Save, MarkRead, Move, Show };
+enum class Action { List, Open, Cc, Rtf, Body, PreparedBody, ChangeSubject, Save, MarkRead, Move, Show };
 
 struct StepFailure {
     const char* name;
@@ -410,6 +423,11 @@ TEST_P(StepFailureTable, RaisesWithTheStepsContext) {
             message->RtfInSync();
             break;
         case Action::Body:
+            message->Body();
+            break;
+        case Action::PreparedBody:
+            // Opening ahead never raises: the error is the one Body() raises later.
+            EXPECT_NO_THROW(message->PrepareBody());
             message->Body();
             break;
         case Action::ChangeSubject:
@@ -496,6 +514,10 @@ INSTANTIATE_TEST_SUITE_P(
         StepFailure{"BodyOpen",
                     {.operation = "OpenProperty", .result = mapi::MAPI_E_NO_ACCESS},
                     Action::Body,
+                    "Position:PlainText190.2 " + MapiErrorText(mapi::MAPI_E_NO_ACCESS)},
+        StepFailure{"PreparedBodyOpen",
+                    {.operation = "OpenProperty", .result = mapi::MAPI_E_NO_ACCESS},
+                    Action::PreparedBody,
                     "Position:PlainText190.2 " + MapiErrorText(mapi::MAPI_E_NO_ACCESS)},
         StepFailure{"SubjectSet",
                     {.operation = "SetProps", .result = mapi::MAPI_E_CALL_FAILED},

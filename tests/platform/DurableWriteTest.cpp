@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <optional>
 #include <sys/stat.h>
 #include <system_error>
@@ -112,7 +113,8 @@ TEST(DurableBatch, CommitRenamesEveryStagedFileAtOnceInEachFolder) {
     platform::DurableBatch batch;
     const long before = platform::durableStepsTaken();
     batch.stage(folder / "out/one", {"new ", "one"});
-    batch.stage(folder / "out/two", {"two", ""});
+    const std::timespec received{1117812263, 0};
+    batch.stage(folder / "out/two", {"two", ""}, received);
     batch.stage(folder / "other/three", {"three"});
     EXPECT_EQ(batch.size(), 3u);
     EXPECT_EQ(batch.bytes(), 15u);
@@ -131,6 +133,13 @@ TEST(DurableBatch, CommitRenamesEveryStagedFileAtOnceInEachFolder) {
     EXPECT_EQ(TemporaryFolder::readFile(folder / "other/three"), "three");
     EXPECT_EQ(namesIn(folder / "out"), (Names{"one", "two"}));
     EXPECT_EQ(namesIn(folder / "other"), (Names{"three"}));
+    // A staged time survives the rename; a file staged without one has the time of its writing.
+    struct stat two {};
+    struct stat three {};
+    ASSERT_EQ(::stat((folder / "out/two").c_str(), &two), 0);
+    ASSERT_EQ(::stat((folder / "other/three").c_str(), &three), 0);
+    EXPECT_EQ(two.st_mtim.tv_sec, received.tv_sec);
+    EXPECT_GT(three.st_mtim.tv_sec, received.tv_sec);
     // The batch starts again empty; an empty commit changes nothing.
     batch.commit();
     EXPECT_EQ(batch.committed(), 0u);

@@ -5,6 +5,7 @@
 #include "mapi/maildir/MaildirOperations.h"
 #include "mapi/maildir/MessageProps.h"
 #include "mapi/mime/BodyText.h"
+#include "mapi/mime/MimeLibrary.h"
 #include "mapi/mime/SubjectRewrite.h"
 #include "platform/DurableWrite.h"
 
@@ -124,7 +125,7 @@ void MaildirMessage::saveSubject(const MessageLocation& location, bool force, HR
     refresh(saved, readMessageHeader(m_state->pathOf(saved)));
 }
 
-HRESULT MaildirMessage::OpenProperty(PropTag tag, Iid iid, std::uint32_t, std::uint32_t,
+HRESULT MaildirMessage::OpenProperty(PropTag tag, Iid iid, std::uint32_t, std::uint32_t flags,
                                      std::shared_ptr<IStream>& stream) {
     if (iid != Iid::IStream)
         return m_state->fail(MAPI_E_INTERFACE_NOT_SUPPORTED, "Properties open only as streams");
@@ -134,7 +135,12 @@ HRESULT MaildirMessage::OpenProperty(PropTag tag, Iid iid, std::uint32_t, std::u
     if (const HRESULT hr = current(location); failed(hr))
         return hr;
     try {
-        auto body = mime::plainTextBody(readMessageFile(m_state->pathOf(location)).bytes);
+        std::string bytes = readMessageFile(m_state->pathOf(location)).bytes;
+        if (flags & MAPI_DEFERRED_ERRORS) {
+            stream = std::make_shared<PreparedBodyStream>(prepareBody(std::move(bytes)), m_state);
+            return S_OK;
+        }
+        auto body = mime::plainTextBody(bytes);
         if (!body)
             return MAPI_E_NOT_FOUND;
         stream = std::make_shared<BodyStream>(std::move(*body));
@@ -142,6 +148,17 @@ HRESULT MaildirMessage::OpenProperty(PropTag tag, Iid iid, std::uint32_t, std::u
     } catch (const std::exception& error) {
         return m_state->fail(error);
     }
+}
+
+// The caller may open the bodies of the next messages before it reads this one, so decoding
+// runs on a worker meanwhile. The file was read here: a missing or unreadable file is still
+// reported by OpenProperty, only an absent body shows as an empty one.
+std::shared_ptr<PreparedBody> MaildirMessage::prepareBody(std::string bytes) {
+    mime::initialiseLibraries(); // before any worker uses them
+    auto body =
+        std::make_shared<PreparedBody>([bytes = std::move(bytes)] { return mime::plainTextBody(bytes); });
+    m_state->bodyWorkers().post([body] { body->runIfUnclaimed(); });
+    return body;
 }
 
 HRESULT MaildirMessage::SetReadFlag(std::uint32_t flags) {

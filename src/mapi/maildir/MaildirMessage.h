@@ -1,9 +1,11 @@
 #pragma once
 // One message file opened as a message. It is found by its key each time it is used, so it
 // follows renames and moves; its file identity at opening tells SaveChanges whether someone
-// else rewrote the file meanwhile (MAPI_E_OBJECT_CHANGED).
+// else rewrote the file meanwhile (MAPI_E_OBJECT_CHANGED). A body opened with
+// MAPI_DEFERRED_ERRORS is decoded in the background (see BodyStream.h).
 
 #include "mapi/Interfaces.h"
+#include "mapi/maildir/BodyStream.h"
 #include "mapi/maildir/MaildirState.h"
 #include "mapi/maildir/MessageFile.h"
 
@@ -37,6 +39,7 @@ private:
     HRESULT current(MessageLocation& location);
     void saveSubject(const MessageLocation& location, bool force, HRESULT& result);
     void refresh(const MessageLocation& location, const MessageFileContent& header);
+    std::shared_ptr<PreparedBody> prepareBody(std::string bytes);
 
     std::shared_ptr<MaildirState> m_state;
     std::string m_key;

@@ -206,6 +206,12 @@ HRESULT MaildirState::lastError(HRESULT result, std::optional<MapiError>& error)
     return S_OK;
 }
 
+platform::WorkerPool& MaildirState::bodyWorkers() {
+    if (!m_bodyWorkers)
+        m_bodyWorkers = std::make_unique<platform::WorkerPool>(platform::WorkerPool::defaultThreads());
+    return *m_bodyWorkers;
+}
+
 HRESULT answerProps(const Row& properties, const std::vector<PropTag>& tags, std::vector<PropValue>& values) {
     values.clear();
     if (tags.empty()) {

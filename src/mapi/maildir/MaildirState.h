@@ -11,9 +11,11 @@
 #include "mapi/StoreProvider.h"
 #include "mapi/maildir/MaildirTree.h"
 #include "mapi/maildir/MessageFile.h"
+#include "platform/WorkerPool.h"
 
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -68,6 +70,10 @@ public:
     HRESULT fail(const std::exception& error);
     HRESULT lastError(HRESULT result, std::optional<MapiError>& error) const;
 
+    // The threads that decode bodies opened with deferred errors, started on first use and
+    // stopped with the store.
+    platform::WorkerPool& bodyWorkers();
+
 private:
     bool scanFolderNames(const std::string& folderKey, const std::string& wanted);
 
@@ -77,6 +83,7 @@ private:
     std::unordered_map<std::string, ListedMessage> m_listed;
     HRESULT m_lastCode = S_OK;
     std::string m_lastText;
+    std::unique_ptr<platform::WorkerPool> m_bodyWorkers;
 };
 
 // Answers GetProps from a row of all properties: the values in the order asked (all of them

@@ -90,10 +90,10 @@ std::string stringProp(const Row& row, PropTag tag) {
     return value ? value->getString() : std::string();
 }
 
-BodyRead readBody(IMessage& message) {
+BodyRead readBody(IMessage& message, std::uint32_t flags) {
     BodyRead read;
     std::shared_ptr<IStream> stream;
-    read.result = message.OpenProperty(PR_BODY_A, Iid::IStream, 0, MAPI_DEFERRED_ERRORS, stream);
+    read.result = message.OpenProperty(PR_BODY_A, Iid::IStream, 0, flags, stream);
     if (failed(read.result))
         return read;
     char buffer[4096] = {};

@@ -30,7 +30,9 @@ struct BodyRead {
     mapi::HRESULT result = 0;
     std::string text;
 };
-BodyRead readBody(mapi::IMessage& message);
+// Opened with MAPI_DEFERRED_ERRORS (as the program opens bodies) the body is decoded in the
+// background, and a message without one reads as empty; opened without, it is MAPI_E_NOT_FOUND.
+BodyRead readBody(mapi::IMessage& message, std::uint32_t flags = mapi::MAPI_DEFERRED_ERRORS);
 
 // The folder whose hierarchy row has this display name, below `parent`.
 mapi::Binary childFolderId(mapi::IMAPIFolder& parent, const std::string& displayName);
