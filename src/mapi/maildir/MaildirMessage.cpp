@@ -9,7 +9,9 @@
 #include "mapi/mime/SubjectRewrite.h"
 #include "platform/DurableWrite.h"
 
+#include <cerrno>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace mapi {
 
@@ -131,22 +133,42 @@ HRESULT MaildirMessage::OpenProperty(PropTag tag, Iid iid, std::uint32_t, std::u
         return m_state->fail(MAPI_E_INTERFACE_NOT_SUPPORTED, "Properties open only as streams");
     if (tag != PR_BODY_A)
         return MAPI_E_NOT_FOUND;
-    MessageLocation location;
-    if (const HRESULT hr = current(location); failed(hr))
-        return hr;
     try {
-        std::string bytes = readMessageFile(m_state->pathOf(location)).bytes;
+        std::optional<std::string> bytes = readWhereKnown();
+        if (!bytes) {
+            MessageLocation location;
+            if (const HRESULT hr = current(location); failed(hr))
+                return hr;
+            bytes = readMessageFile(m_state->pathOf(location)).bytes;
+        }
         if (flags & MAPI_DEFERRED_ERRORS) {
-            stream = std::make_shared<PreparedBodyStream>(prepareBody(std::move(bytes)), m_state);
+            stream = std::make_shared<PreparedBodyStream>(prepareBody(std::move(*bytes)), m_state);
             return S_OK;
         }
-        auto body = mime::plainTextBody(bytes);
+        auto body = mime::plainTextBody(*bytes);
         if (!body)
             return MAPI_E_NOT_FOUND;
         stream = std::make_shared<BodyStream>(std::move(*body));
         return S_OK;
     } catch (const std::exception& error) {
         return m_state->fail(error);
+    }
+}
+
+// The file at the place the index knows, read without looking for it first; nothing when it is
+// not there (renamed or moved by another tool, or replaced by something that is no message file).
+std::optional<std::string> MaildirMessage::readWhereKnown() {
+    const auto known = m_state->knownLocation(m_key);
+    if (!known)
+        return std::nullopt;
+    try {
+        return readMessageFile(m_state->pathOf(*known)).bytes;
+    } catch (const std::system_error& error) {
+        const int code = error.code().value();
+        if (error.code().category() == std::generic_category() &&
+            (code == ENOENT || code == ELOOP || code == EINVAL || code == EISDIR))
+            return std::nullopt;
+        throw;
     }
 }
 
@@ -157,7 +179,7 @@ std::shared_ptr<PreparedBody> MaildirMessage::prepareBody(std::string bytes) {
     mime::initialiseLibraries(); // before any worker uses them
     auto body =
         std::make_shared<PreparedBody>([bytes = std::move(bytes)] { return mime::plainTextBody(bytes); });
-    m_state->bodyWorkers().post([body] { body->runIfUnclaimed(); });
+    m_state->workers().post([body] { body->runIfUnclaimed(); });
     return body;
 }
 

@@ -5,9 +5,12 @@
 #include "mapi/maildir/MaildirName.h"
 #include "mapi/maildir/MessageFile.h"
 #include "mapi/maildir/MessageProps.h"
+#include "mapi/mime/MimeLibrary.h"
+#include "platform/SharedWork.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <new>
 #include <system_error>
 
@@ -18,6 +21,10 @@ namespace fs = std::filesystem;
 
 constexpr char kFolderTag = 'F';
 constexpr char kMessageTag = 'M';
+
+// Files whose header blocks one worker reads in a go: enough to make handing over cheap, few
+// enough that every thread gets a share of a small folder.
+constexpr std::size_t kListingRun = 64;
 
 HRESULT codeForErrno(int error) {
     switch (error) {
@@ -100,28 +107,70 @@ fs::path MaildirState::pathOf(const MessageLocation& location) const {
 }
 
 RowSet MaildirState::listFolder(const std::string& folderKey) {
-    RowSet rows;
     m_listed.clear();
-    const fs::path folder = m_tree.directory(folderKey);
-    for (const auto& [subfolder, fileName] : messageFiles(folder)) {
-        MessageFileContent header;
-        try {
-            header = readMessageHeader(folder / subfolder / fileName);
-        } catch (const std::system_error& error) {
-            // Another client moved or deleted it since the folder was read.
-            if (error.code() == std::errc::no_such_file_or_directory)
+    struct Folder {
+        fs::path path;
+        std::vector<std::pair<std::string, std::string>> files;
+    };
+    // Shared with the work handed out: a failure returns from here while some may still be queued.
+    const auto folder = std::make_shared<const Folder>(
+        Folder{m_tree.directory(folderKey), messageFiles(m_tree.directory(folderKey))});
+    const auto& files = folder->files;
+
+    // Header blocks are read and decoded in runs of files, on the workers and on this thread at
+    // once; only the rows are kept, so memory grows with the header data, not the files.
+    using Run = platform::SharedWork<std::vector<ListingEntry>>;
+    std::vector<std::shared_ptr<Run>> runs;
+    for (std::size_t first = 0; first < files.size(); first += kListingRun) {
+        const std::size_t last = std::min(files.size(), first + kListingRun);
+        runs.push_back(std::make_shared<Run>([this, folder, first, last] {
+            std::vector<ListingEntry> listed;
+            listed.reserve(last - first);
+            for (std::size_t i = first; i < last; ++i)
+                listed.push_back(
+                    readListingEntry(folder->path, folder->files[i].first, folder->files[i].second));
+            return listed;
+        }));
+    }
+    mime::initialiseLibraries();
+    for (const auto& run : runs)
+        workers().post([run] { run->runIfUnclaimed(); });
+
+    RowSet rows;
+    rows.reserve(files.size());
+    // In file order, so the first failure is the one a file-by-file listing would have met.
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        std::vector<ListingEntry> listed = std::move(runs[r]->get());
+        for (std::size_t i = 0; i < listed.size(); ++i) {
+            if (!listed[i].identity)
                 continue;
-            throw;
+            const auto& [subfolder, fileName] = files[r * kListingRun + i];
+            const std::string key = messageKey(MaildirName::parse(fileName).unique);
+            const MessageLocation location{folderKey, subfolder, fileName};
+            remember(key, location);
+            rows.push_back(std::move(listed[i].row));
+            m_listed.insert_or_assign(key, ListedMessage{location, *listed[i].identity, rows.back()});
         }
-        const MaildirName name = MaildirName::parse(fileName);
-        const std::string key = messageKey(name.unique);
-        const MessageLocation location{folderKey, subfolder, fileName};
-        remember(key, location);
-        rows.push_back(
-            messageProperties(header.bytes, header.identity, name.hasFlag('S'), messageEntryId(key)));
-        m_listed.insert_or_assign(key, ListedMessage{location, header.identity, rows.back()});
     }
     return rows;
+}
+
+MaildirState::ListingEntry MaildirState::readListingEntry(const fs::path& folder,
+                                                          const std::string& subfolder,
+                                                          const std::string& fileName) const {
+    MessageFileContent header;
+    try {
+        header = readMessageHeader(folder / subfolder / fileName);
+    } catch (const std::system_error& error) {
+        // Another client moved or deleted it since the folder was read.
+        if (error.code() == std::errc::no_such_file_or_directory)
+            return {};
+        throw;
+    }
+    const std::string key = messageKey(MaildirName::parse(fileName).unique);
+    return {header.identity,
+            messageProperties(header.bytes, header.identity, MaildirName::parse(fileName).hasFlag('S'),
+                              messageEntryId(key))};
 }
 
 std::optional<ListedMessage> MaildirState::takeListed(const std::string& messageKey) {
@@ -136,6 +185,13 @@ std::optional<ListedMessage> MaildirState::takeListed(const std::string& message
         listed.location.fileName != location.fileName || identityAt(pathOf(location)) != listed.identity)
         return std::nullopt;
     return std::move(listed);
+}
+
+std::optional<MessageLocation> MaildirState::knownLocation(const std::string& messageKey) const {
+    const auto known = m_index.find(messageKey);
+    if (known == m_index.end())
+        return std::nullopt;
+    return known->second;
 }
 
 std::optional<MessageLocation> MaildirState::locate(const std::string& messageKey) {
@@ -206,10 +262,10 @@ HRESULT MaildirState::lastError(HRESULT result, std::optional<MapiError>& error)
     return S_OK;
 }
 
-platform::WorkerPool& MaildirState::bodyWorkers() {
-    if (!m_bodyWorkers)
-        m_bodyWorkers = std::make_unique<platform::WorkerPool>(platform::WorkerPool::defaultThreads());
-    return *m_bodyWorkers;
+platform::WorkerPool& MaildirState::workers() {
+    if (!m_workers)
+        m_workers = std::make_unique<platform::WorkerPool>(platform::WorkerPool::defaultThreads());
+    return *m_workers;
 }
 
 HRESULT answerProps(const Row& properties, const std::vector<PropTag>& tags, std::vector<PropValue>& values) {

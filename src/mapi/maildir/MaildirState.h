@@ -61,6 +61,8 @@ public:
     std::optional<ListedMessage> takeListed(const std::string& messageKey);
     // Where the message is now; nothing when it is gone from the store.
     std::optional<MessageLocation> locate(const std::string& messageKey);
+    // Where the index last saw it, unchecked; nothing when the index does not know it.
+    std::optional<MessageLocation> knownLocation(const std::string& messageKey) const;
     void remember(const std::string& messageKey, const MessageLocation& location);
     void forget(const std::string& messageKey);
 
@@ -70,11 +72,18 @@ public:
     HRESULT fail(const std::exception& error);
     HRESULT lastError(HRESULT result, std::optional<MapiError>& error) const;
 
-    // The threads that decode bodies opened with deferred errors, started on first use and
-    // stopped with the store.
-    platform::WorkerPool& bodyWorkers();
+    // The threads that read listings and decode bodies opened with deferred errors, started on
+    // first use and stopped with the store.
+    platform::WorkerPool& workers();
 
 private:
+    struct ListingEntry {
+        std::optional<FileIdentity> identity; // nothing: the file went away since the folder was read
+        Row row;
+    };
+    // Safe on any thread: reads only the file and the store's identity.
+    ListingEntry readListingEntry(const std::filesystem::path& folder, const std::string& subfolder,
+                                  const std::string& fileName) const;
     bool scanFolderNames(const std::string& folderKey, const std::string& wanted);
 
     StoreLocation m_location;
@@ -83,7 +92,7 @@ private:
     std::unordered_map<std::string, ListedMessage> m_listed;
     HRESULT m_lastCode = S_OK;
     std::string m_lastText;
-    std::unique_ptr<platform::WorkerPool> m_bodyWorkers;
+    std::unique_ptr<platform::WorkerPool> m_workers;
 };
 
 // Answers GetProps from a row of all properties: the values in the order asked (all of them

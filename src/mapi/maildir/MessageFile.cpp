@@ -18,7 +18,7 @@ constexpr std::size_t kFirstChunk = 16 * 1024;
 class FileDescriptor {
 public:
     explicit FileDescriptor(const std::filesystem::path& path)
-        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)) {
+        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK)) {
         if (m_fd < 0)
             platform::throwFileError(errno, "Cannot open", path);
     }
@@ -37,10 +37,14 @@ FileIdentity identityFrom(const struct stat& info) {
             static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
 }
 
+// Only a regular file is a message: a FIFO or device planted under a message's name is refused
+// (the descriptor is non-blocking, so opening one did not hang).
 FileIdentity identityOf(int fd, const std::filesystem::path& path) {
     struct stat info {};
     if (::fstat(fd, &info) != 0)
         platform::throwFileError(errno, "Cannot read", path);
+    if (!S_ISREG(info.st_mode))
+        platform::throwFileError(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, "Cannot read", path);
     return identityFrom(info);
 }
 

@@ -10,6 +10,7 @@
 #include "mapi/maildir/MaildirStore.h"
 
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/stat.h>
 
 namespace {
@@ -168,6 +169,29 @@ TEST_F(MaildirStoreTest, ListingHasEveryColumnAndCreatesNothing) {
     EXPECT_EQ(values[3].getString(), "IPM.Note");
     EXPECT_EQ(readBody(*message).result, S_OK);
     EXPECT_EQ(listing(m_builder.root()), before);
+}
+
+TEST_F(MaildirStoreTest, AFolderOfManyMessagesListsEachOnceWithItsOwnRow) {
+    // Enough files for the listing to be shared out between threads in several runs.
+    constexpr int kMessages = 300;
+    for (int i = 0; i < kMessages; ++i)
+        m_builder.addMessage(
+            "", testsupport::simpleMessage("Message " + std::to_string(i), "text\n"),
+            {.inNew = i % 3 == 0, .unique = std::to_string(i) + ".M" + std::to_string(i) + ".host"});
+    auto store = openStore(m_builder.root());
+    const RowSet rows = contents(*openRoot(*store));
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kMessages));
+    std::set<std::string> subjects;
+    for (const auto& row : rows) {
+        const std::string subject = stringProp(row, PR_SUBJECT_A);
+        subjects.insert(subject);
+        // The row's entry id opens the message the row describes.
+        auto message = openMessage(*store, prop(row, PR_ENTRYID).getBinary());
+        std::vector<PropValue> values;
+        ASSERT_EQ(message->GetProps({PR_SUBJECT_A}, 0, values), S_OK);
+        EXPECT_EQ(values[0].getString(), subject);
+    }
+    EXPECT_EQ(subjects.size(), static_cast<std::size_t>(kMessages));
 }
 
 TEST_F(MaildirStoreTest, SetReadFlagAddsTheSeenFlagByRename) {
@@ -345,6 +369,38 @@ TEST_F(MaildirStoreTest, OpeningAListedMessageAnswersTheFileAsItIsNow) {
         EXPECT_TRUE(stringProp(row, PR_SUBJECT_A) == "[t] Kept" ||
                     stringProp(row, PR_SUBJECT_A) == "[t] Rewritten")
             << stringProp(row, PR_SUBJECT_A);
+}
+
+TEST_F(MaildirStoreTest, ABodyFollowsItsFileAndRefusesWhatReplacedIt) {
+    enum class Change { RenamedByAnotherTool, ReplacedByFifo, Removed };
+    for (const Change change : {Change::RenamedByAnotherTool, Change::ReplacedByFifo, Change::Removed}) {
+        SCOPED_TRACE(static_cast<int>(change));
+        testsupport::TemporaryFolder temporary;
+        testsupport::MaildirBuilder builder(temporary.path() / "Maildir");
+        const fs::path file =
+            builder.addMessage("", testsupport::simpleMessage("Moving", "body\n"), {.unique = "8.M8.host"});
+        auto store = openStore(builder.root());
+        const RowSet rows = contents(*openRoot(*store));
+        ASSERT_EQ(rows.size(), 1u);
+        auto message = openMessage(*store, prop(rows[0], PR_ENTRYID).getBinary());
+        if (change == Change::RenamedByAnotherTool) {
+            fs::rename(file, builder.root() / "cur" / "8.M8.host:2,S");
+        } else {
+            fs::remove(file);
+            if (change == Change::ReplacedByFifo)
+                ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+        }
+        // A FIFO is neither waited on nor read: the message is gone.
+        for (const std::uint32_t flags : {0u, MAPI_DEFERRED_ERRORS}) {
+            const BodyRead body = readBody(*message, flags);
+            if (change == Change::RenamedByAnotherTool) {
+                EXPECT_EQ(body.result, S_OK);
+                EXPECT_EQ(body.text, "body\r\n");
+            } else {
+                EXPECT_EQ(body.result, MAPI_E_OBJECT_DELETED);
+            }
+        }
+    }
 }
 
 TEST_F(MaildirStoreTest, MoveToAnotherFileSystemCopiesThenRemoves) {
