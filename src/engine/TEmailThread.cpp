@@ -1,5 +1,6 @@
 #include "engine/TEmailThread.h"
 
+#include "engine/BodyReadAhead.h"
 #include "engine/MessageOrder.h"
 #include "engine/MessageTokens.h"
 #include "engine/OutputFileName.h"
@@ -55,10 +56,6 @@ void openFolder(mailstore::TMapiUserFolder& folder, int textId, std::string_view
 constexpr std::size_t kBatchMessages = 256;
 constexpr std::uint64_t kBatchBytes = 64ull << 20;
 constexpr std::chrono::seconds kBatchAge{1};
-
-// Messages whose bodies are open at a time: enough to keep the decoding workers busy through a
-// few large messages, few enough that memory stays a handful of messages.
-constexpr std::int32_t kReadAhead = 16;
 
 // The messages whose output files are staged together. A message is marked read, moved or tagged
 // only after its file is durable under its final name: a moved or tagged message is skipped by
@@ -219,14 +216,7 @@ void TEmailThread::run() {
     const auto tagged = [this](const mailstore::TEmailMessage& message) {
         return m_job.moveMessages == TagSubjectLine && message.subject().starts_with(m_job.tagText);
     };
-    // The bodies of the next few messages are opened ahead, so a store that decodes them in the
-    // background does that while this thread writes files.
-    std::int32_t preparedUpTo = 0;
-    const auto prepareAhead = [&](std::int32_t index) {
-        for (; preparedUpTo < std::min(count, index + kReadAhead - 1); ++preparedUpTo)
-            if (!tagged(*sortList[preparedUpTo]))
-                sortList[preparedUpTo]->PrepareBody();
-    };
+    BodyReadAhead readAhead(sortList, tagged);
     std::int32_t index = 1;
     try {
         for (; index <= count; ++index) {
@@ -237,7 +227,7 @@ void TEmailThread::run() {
             pumpEvents();
             setStatus(i18n::LoadTextFmt(8330, "Processing email %d of %d", {index, count}));
             setProgress(static_cast<int>(static_cast<std::int64_t>(index) * 100 / count));
-            prepareAhead(index);
+            readAhead.before(static_cast<std::size_t>(index - 1));
             // Only the message's header fields stay in memory after its file is staged.
             std::shared_ptr<mailstore::TEmailMessage> message = std::move(sortList[index - 1]);
             const std::string subject = message->subject();

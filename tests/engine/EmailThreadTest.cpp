@@ -153,3 +153,48 @@ TEST_F(EmailThreadFixture, SortOrderDecidesWhichMessageGetsWhichNumber) {
 
 } // namespace
 } // namespace engine::testing
+
+namespace engine::testing {
+namespace {
+
+struct ReadAheadCase {
+    std::int32_t messageSize;
+    std::size_t mostAhead;
+};
+
+class BodyReadAheadTest : public EmailThreadFixture, public ::testing::WithParamInterface<ReadAheadCase> {};
+
+// Bodies are opened ahead of their turn, at most 64 messages or 16 MB of messages ahead; each
+// body is opened once, and a message whose subject is tagged is never opened.
+TEST_P(BodyReadAheadTest, BodiesAreOpenedAheadWithinTheWindow) {
+    for (int i = 0; i < 150; ++i) {
+        const auto message =
+            addMessage(i % 10 == 9 ? "*RP* done " + std::to_string(i) : "new " + std::to_string(i));
+        store.setProp(message, mapi::PropValue::integer(mapi::PR_MESSAGE_SIZE, GetParam().messageSize));
+    }
+    std::size_t mostAhead = 0;
+    sink->onPump = [&] {
+        // Messages begun so far (tagged ones too) against bodies opened.
+        const std::size_t begun = sink->subjects.size();
+        const std::size_t opened = faults->count("OpenProperty") + begun / 10;
+        if (opened > begun)
+            mostAhead = std::max(mostAhead, opened - begun);
+    };
+    job.moveMessages = TagSubjectLine;
+    EXPECT_EQ(run(), Outcome::Completed);
+    sink->onPump = nullptr;
+    EXPECT_EQ(faults->count("OpenProperty"), 135u);
+    EXPECT_EQ(outputFiles().size(), 135u);
+    EXPECT_GT(mostAhead, 0u);
+    EXPECT_LE(mostAhead, GetParam().mostAhead);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, BodyReadAheadTest,
+                         ::testing::Values(ReadAheadCase{1000, 64}, ReadAheadCase{4 << 20, 4}),
+                         [](const ::testing::TestParamInfo<ReadAheadCase>& info) {
+                             return info.param.messageSize > 1000 ? std::string("LargeMessages")
+                                                                  : std::string("SmallMessages");
+                         });
+
+} // namespace
+} // namespace engine::testing
