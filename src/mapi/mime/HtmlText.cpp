@@ -3,43 +3,51 @@
 #include <algorithm>
 #include <cstring>
 #include <libxml/HTMLparser.h>
+#include <libxml/encoding.h>
+#include <libxml/parserInternals.h>
 #include <memory>
+#include <string_view>
 #include <strings.h>
+#include <vector>
 
 namespace mapi::mime {
 namespace {
 
-struct DocDeleter {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+enum class Kind : unsigned char { Inline, Skip, Line, Paragraph, Break, ListItem, Cell, Pre };
+
+struct NamedKind {
+    std::string_view name;
+    Kind kind;
 };
 
-enum class Kind { Inline, Skip, Line, Paragraph, Break, ListItem, Cell, Pre };
+// libxml2's HTML parser gives tag names in lower case, so exact comparisons find them.
+constexpr NamedKind kNamedKinds[] = {
+    {"p", Kind::Paragraph},       {"br", Kind::Break},
+    {"li", Kind::ListItem},       {"td", Kind::Cell},
+    {"th", Kind::Cell},           {"div", Kind::Line},
+    {"tr", Kind::Line},           {"pre", Kind::Pre},
+    {"script", Kind::Skip},       {"style", Kind::Skip},
+    {"head", Kind::Skip},         {"title", Kind::Skip},
+    {"template", Kind::Skip},     {"h1", Kind::Paragraph},
+    {"h2", Kind::Paragraph},      {"h3", Kind::Paragraph},
+    {"h4", Kind::Paragraph},      {"h5", Kind::Paragraph},
+    {"h6", Kind::Paragraph},      {"ul", Kind::Paragraph},
+    {"ol", Kind::Paragraph},      {"table", Kind::Paragraph},
+    {"dl", Kind::Paragraph},      {"hr", Kind::Paragraph},
+    {"address", Kind::Paragraph}, {"blockquote", Kind::Paragraph},
+    {"dd", Kind::Line},           {"dt", Kind::Line},
+    {"section", Kind::Line},      {"article", Kind::Line},
+    {"header", Kind::Line},       {"footer", Kind::Line},
+    {"nav", Kind::Line},          {"aside", Kind::Line},
+    {"main", Kind::Line},         {"form", Kind::Line},
+    {"center", Kind::Line},       {"caption", Kind::Line},
+};
 
-Kind kindOf(const xmlNode* node) {
-    static const char* const skipped[] = {"script", "style", "head", "title", "template"};
-    static const char* const paragraphs[] = {"p",  "h1", "h2",    "h3", "h4", "h5",      "h6",
-                                             "ul", "ol", "table", "dl", "hr", "address", "blockquote"};
-    static const char* const lines[] = {"div",    "tr",  "dd",    "dt",   "section", "article", "header",
-                                        "footer", "nav", "aside", "main", "form",    "center",  "caption"};
-    const char* name = reinterpret_cast<const char*>(node->name);
-    const auto in = [&](const auto& names) {
-        return std::any_of(std::begin(names), std::end(names),
-                           [&](const char* n) { return !strcasecmp(n, name); });
-    };
-    if (in(skipped))
-        return Kind::Skip;
-    if (!strcasecmp(name, "br"))
-        return Kind::Break;
-    if (!strcasecmp(name, "li"))
-        return Kind::ListItem;
-    if (!strcasecmp(name, "td") || !strcasecmp(name, "th"))
-        return Kind::Cell;
-    if (!strcasecmp(name, "pre"))
-        return Kind::Pre;
-    if (in(paragraphs))
-        return Kind::Paragraph;
-    if (in(lines))
-        return Kind::Line;
+Kind kindOf(std::string_view name) {
+    for (const NamedKind& named : kNamedKinds) {
+        if (named.name == name)
+            return named.kind;
+    }
     return Kind::Inline;
 }
 
@@ -48,20 +56,28 @@ Kind kindOf(const xmlNode* node) {
 class TextLayout {
 public:
     void text(std::string_view text, bool preformatted) {
-        for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t i = 0;
+        while (i < text.size()) {
             const char c = text[i];
             if (c == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
                 visible(' ');
-                ++i;
-            } else if (preformatted) {
+                i += 2;
+            } else if (preformatted && (c == '\n' || c == '\r')) {
                 if (c == '\n')
                     newline();
-                else if (c != '\r')
-                    visible(c);
-            } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+                ++i;
+            } else if (!preformatted && isBlank(c)) {
                 m_space = true;
+                ++i;
             } else {
+                // The first byte of a run settles pending breaks and blanks; the rest just follow.
                 visible(c);
+                std::size_t end = i + 1;
+                while (end < text.size() && text[end] != '\xC2' &&
+                       !(preformatted ? text[end] == '\n' || text[end] == '\r' : isBlank(text[end])))
+                    ++end;
+                m_out.append(text, i + 1, end - i - 1);
+                i = end;
             }
         }
     }
@@ -99,6 +115,8 @@ public:
     }
 
 private:
+    static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
     void flushBreaks() {
         if (m_out.empty()) {
             m_pendingBreaks = 0;
@@ -155,81 +173,200 @@ std::string withoutConditionalMarkers(std::string_view html) {
     return out;
 }
 
-} // namespace
+// Lays the document out from the parser's events as libxml2's tree builder would have placed
+// them, without building the tree. The builder drops text outside every element, and puts a
+// top-level element after the first one inside that first one (the root) unless the document's
+// first node is something else (a doctype, a comment): then it hangs beside the root, outside
+// the text.
+class SaxLayout {
+public:
+    static void onStart(void* context, const xmlChar* name, const xmlChar**) {
+        self(context).start(reinterpret_cast<const char*>(name));
+    }
+    static void onEnd(void* context, const xmlChar*) { self(context).end(); }
+    static void onText(void* context, const xmlChar* text, int length) {
+        self(context).text(
+            std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)));
+    }
+    static void onComment(void* context, const xmlChar*) { self(context).otherNode(); }
+    static void onProcessingInstruction(void* context, const xmlChar*, const xmlChar*) {
+        self(context).otherNode();
+    }
+    static void onDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+        // The builder puts an HTML document's doctype before everything else.
+        self(context).m_firstNode = FirstNode::Other;
+    }
 
-std::string htmlToText(std::string_view html) {
-    const std::string cleaned = withoutConditionalMarkers(html);
-    if (cleaned.empty())
-        return {};
-    std::unique_ptr<xmlDoc, DocDeleter> doc(htmlReadMemory(
-        cleaned.data(), static_cast<int>(std::min<std::size_t>(cleaned.size(), INT32_MAX)), nullptr, "UTF-8",
-        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | XML_PARSE_HUGE));
-    if (!doc)
-        return {};
-    xmlNode* root = xmlDocGetRootElement(doc.get());
-    TextLayout layout;
-    int preformatted = 0;
-    const auto leave = [&](xmlNode* node) {
-        if (node->type != XML_ELEMENT_NODE)
+    std::string finish() {
+        // Elements the parser left open, the root last, end where the document does.
+        while (!m_open.empty())
+            leaveOpen();
+        return m_layout.finish();
+    }
+
+private:
+    enum class FirstNode { None, Root, Other };
+
+    static SaxLayout& self(void* context) {
+        return *static_cast<SaxLayout*>(static_cast<xmlParserCtxt*>(context)->_private);
+    }
+
+    void start(const char* name) {
+        const bool topLevel = m_depth == 0;
+        ++m_depth;
+        if (m_hidden > 0) {
+            ++m_hidden;
             return;
-        switch (kindOf(node)) {
+        }
+        if (topLevel && m_haveRoot && (m_firstNode != FirstNode::Root || m_rootHidden)) {
+            m_hidden = 1;
+            return;
+        }
+        const Kind kind = kindOf(name);
+        if (topLevel && !m_haveRoot) {
+            m_haveRoot = true;
+            m_rootHidden = kind == Kind::Skip;
+            if (m_firstNode == FirstNode::None)
+                m_firstNode = FirstNode::Root;
+        }
+        if (kind == Kind::Skip) {
+            m_hidden = 1;
+            return;
+        }
+        switch (kind) {
         case Kind::Paragraph:
-            layout.block(2);
-            break;
-        case Kind::Pre:
-            --preformatted;
-            layout.block(2);
+            m_layout.block(2);
             break;
         case Kind::Line:
-        case Kind::ListItem:
-            layout.block(1);
+            m_layout.block(1);
             break;
-        case Kind::Cell:
-            layout.space();
+        case Kind::Pre:
+            m_layout.block(2);
+            ++m_preformatted;
+            break;
+        case Kind::Break:
+            m_layout.breakLine();
+            break;
+        case Kind::ListItem:
+            m_layout.block(1);
+            m_layout.prefix("* ");
             break;
         default:
             break;
         }
-    };
-    for (xmlNode* node = root; node;) {
-        bool descend = false;
-        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
-            if (node->content)
-                layout.text(reinterpret_cast<const char*>(node->content), preformatted > 0);
-        } else if (node->type == XML_ELEMENT_NODE) {
-            const Kind kind = kindOf(node);
-            descend = kind != Kind::Skip;
-            if (kind == Kind::Paragraph)
-                layout.block(2);
-            else if (kind == Kind::Line)
-                layout.block(1);
-            else if (kind == Kind::Pre) {
-                layout.block(2);
-                ++preformatted;
-            } else if (kind == Kind::Break)
-                layout.breakLine();
-            else if (kind == Kind::ListItem) {
-                layout.block(1);
-                layout.prefix("* ");
-            }
+        m_open.push_back(kind);
+    }
+
+    void end() {
+        if (m_depth == 0)
+            return;
+        --m_depth;
+        if (m_hidden > 0) {
+            --m_hidden;
+            return;
         }
-        if (descend && node->children) {
-            node = node->children;
-            continue;
+        // The root stays open: later top-level elements may still join it.
+        if (m_depth == 0 && !m_rootEnded) {
+            m_rootEnded = true;
+            return;
         }
-        // Climb until a node with a next sibling, closing every element passed.
-        while (node) {
-            if (node->type == XML_ELEMENT_NODE && kindOf(node) != Kind::Skip)
-                leave(node);
-            if (node == root) {
-                node = nullptr;
-            } else if (node->next) {
-                node = node->next;
-                break;
-            } else {
-                node = node->parent;
-            }
+        if (!m_open.empty())
+            leaveOpen();
+    }
+
+    void leaveOpen() {
+        switch (m_open.back()) {
+        case Kind::Paragraph:
+            m_layout.block(2);
+            break;
+        case Kind::Pre:
+            --m_preformatted;
+            m_layout.block(2);
+            break;
+        case Kind::Line:
+        case Kind::ListItem:
+            m_layout.block(1);
+            break;
+        case Kind::Cell:
+            m_layout.space();
+            break;
+        default:
+            break;
         }
+        m_open.pop_back();
+    }
+
+    void text(std::string_view text) {
+        if (m_depth > 0 && m_hidden == 0)
+            m_layout.text(text, m_preformatted > 0);
+    }
+
+    void otherNode() {
+        if (m_depth == 0 && m_firstNode == FirstNode::None)
+            m_firstNode = FirstNode::Other;
+    }
+
+    TextLayout m_layout;
+    // Kinds of the open elements being laid out, outermost first: a heap stack, so nesting
+    // depth costs memory, not call stack.
+    std::vector<Kind> m_open;
+    // Elements the parser has open.
+    std::size_t m_depth = 0;
+    // Elements open in (and including) one whose content is not laid out.
+    std::size_t m_hidden = 0;
+    int m_preformatted = 0;
+    FirstNode m_firstNode = FirstNode::None;
+    bool m_haveRoot = false;
+    bool m_rootHidden = false;
+    bool m_rootEnded = false;
+};
+
+struct ParserDeleter {
+    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
+};
+
+} // namespace
+
+std::string htmlToText(std::string_view html) {
+    std::string cleaned;
+    if (html.find("<![") != std::string_view::npos) {
+        cleaned = withoutConditionalMarkers(html);
+        html = cleaned;
+    }
+    if (html.empty())
+        return {};
+    // Set up as htmlReadMemory does, so the parser reads the bytes the same way, with the
+    // handlers replaced by ours.
+    xmlInitParser();
+    std::unique_ptr<xmlParserCtxt, ParserDeleter> context(xmlCreateMemoryParserCtxt(
+        html.data(), static_cast<int>(std::min<std::size_t>(html.size(), INT32_MAX))));
+    if (!context || !context->sax)
+        return {};
+    xmlSAXHandlerV1 handler{};
+    handler.startElement = SaxLayout::onStart;
+    handler.endElement = SaxLayout::onEnd;
+    handler.characters = SaxLayout::onText;
+    handler.cdataBlock = SaxLayout::onText;
+    handler.comment = SaxLayout::onComment;
+    handler.processingInstruction = SaxLayout::onProcessingInstruction;
+    handler.internalSubset = SaxLayout::onDoctype;
+    handler.initialized = 1;
+    std::memcpy(context->sax, &handler, sizeof handler);
+    SaxLayout layout;
+    context->_private = &layout;
+    htmlCtxtUseOptions(context.get(), HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                          HTML_PARSE_NONET | XML_PARSE_HUGE);
+    context->html = 1;
+    if (xmlCharEncodingHandler* utf8 = xmlFindCharEncodingHandler("UTF-8")) {
+        xmlSwitchToEncoding(context.get(), utf8);
+        if (context->input->encoding)
+            xmlFree(const_cast<xmlChar*>(context->input->encoding));
+        context->input->encoding = xmlStrdup(BAD_CAST "UTF-8");
+    }
+    htmlParseDocument(context.get());
+    if (context->myDoc) {
+        xmlFreeDoc(context->myDoc);
+        context->myDoc = nullptr;
     }
     return layout.finish();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // HTML as readable plain text: paragraphs and line breaks kept, script and style dropped,
 // entities decoded, runs of blanks collapsed as a browser does. libxml2's HTML parser recovers
-// from broken markup; the tree is walked without recursion, so deep nesting cannot exhaust the stack.
+// from broken markup; its events are laid out as they come, without a tree, and the open elements
+// sit on a heap stack, so deep nesting cannot exhaust the call stack.
 
 #include <string>
 #include <string_view>

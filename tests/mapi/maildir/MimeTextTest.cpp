@@ -23,6 +23,13 @@ std::string rowName(const ::testing::TestParamInfo<TextCase>& info) {
     return info.param.name;
 }
 
+std::string repeated(std::string_view text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
 class HeaderTextCases : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(HeaderTextCases, DecodesToOneLineOfUtf8) {
@@ -104,21 +111,29 @@ TEST_P(HtmlCases, RenderAsReadableText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Html, HtmlCases,
-    ::testing::Values(TextCase{"ParagraphsAndBreaks", "<p>one<br>two</p><p>three</p>", "one\ntwo\n\nthree"},
-                      TextCase{"BlanksCollapse", "<div>  a \n\t b  </div>", "a b"},
-                      TextCase{"PreformattedKept", "<pre>a  b\n  c</pre>after", "a  b\n  c\n\nafter"},
-                      TextCase{"ScriptStyleAndHeadDropped",
-                               "<html><head><title>T</title><style>x{}</style></head><body><script>var "
-                               "a;</script>text</body></html>",
-                               "text"},
-                      TextCase{"EntitiesDecoded", "&lt;a&gt; &amp; &quot;b&quot; &eacute;&#233;&#x20AC;",
-                               "<a> & \"b\" éé€"},
-                      TextCase{"TableCellsApart",
-                               "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>", "a b\nc"},
-                      TextCase{"BrokenMarkupRecovered", "<p>open <b>bold <i>both</p>next",
-                               "open bold both\n\nnext"},
-                      TextCase{"StaleMetaCharsetIgnored", "<meta charset=iso-8859-1><p>\xC3\xA9</p>", "é"},
-                      TextCase{"Empty", "", ""}),
+    ::testing::Values(
+        TextCase{"ParagraphsAndBreaks", "<p>one<br>two</p><p>three</p>", "one\ntwo\n\nthree"},
+        TextCase{"BlanksCollapse", "<div>  a \n\t b  </div>", "a b"},
+        TextCase{"PreformattedKept", "<pre>a  b\n  c</pre>after", "a  b\n  c\n\nafter"},
+        TextCase{"ScriptStyleAndHeadDropped",
+                 "<html><head><title>T</title><style>x{}</style></head><body><script>var "
+                 "a;</script>text</body></html>",
+                 "text"},
+        TextCase{"EntitiesDecoded", "&lt;a&gt; &amp; &quot;b&quot; &eacute;&#233;&#x20AC;",
+                 "<a> & \"b\" éé€"},
+        TextCase{"TableCellsApart", "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>",
+                 "a b\nc"},
+        TextCase{"BrokenMarkupRecovered", "<p>open <b>bold <i>both</p>next", "open bold both\n\nnext"},
+        TextCase{"StaleMetaCharsetIgnored", "<meta charset=iso-8859-1><p>\xC3\xA9</p>", "é"},
+        TextCase{"SkippedElementHidesNestedBlocks", "<div>a<template><p>x</p>y</template>b</div>", "ab"},
+        TextCase{"NonBreakingSpacesKept", "a&nbsp;&nbsp;b\xC2\xA0 c", "a  b  c"},
+        TextCase{"ListItemsMarked", "<ul><li>one<li>two</ul>", "* one\n* two"},
+        TextCase{"PreformattedCrLf", "<pre>a\r\n b</pre>", "a\n b"},
+        TextCase{"OutlookConditionalsRemoved", "x<![if !mso]><p>y</p><![endif]>z", "x\n\ny\n\nz"},
+        TextCase{"TextAfterTheEndKept", "<p>a</p></html><p>b</p>", "a\n\nb"},
+        TextCase{"AfterTheEndDroppedBehindADoctype", "<!DOCTYPE html><p>a</p></html><p>b</p>", "a"},
+        TextCase{"AfterTheEndDroppedBehindAComment", "<!-- x --><p>a</p></html>b", "a"},
+        TextCase{"DeepNesting", repeated("<div>", 20000) + "deep", "deep"}, TextCase{"Empty", "", ""}),
     rowName);
 
 class SubjectCases : public ::testing::TestWithParam<TextCase> {};
