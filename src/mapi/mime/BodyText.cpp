@@ -25,9 +25,40 @@ template <typename T> using GRef = std::unique_ptr<T, GObjectDeleter>;
 // from making that quadratic.
 constexpr int kMaxRecoveries = 8;
 
-GRef<GMimeMessage> parseMessage(std::string_view text) {
-    GRef<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
-    GRef<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+// A memory stream that reads the caller's bytes where they are instead of a copy. GMime's parser
+// only reads its stream, and the parts it makes read their content through bounded substreams
+// of it, so the bytes are never written or grown; everything parsed from the stream must be
+// released before this is.
+class BorrowedStream {
+public:
+    // A byte array holds at most 4 GiB: the length is cut as the copy this replaces cut it.
+    explicit BorrowedStream(std::string_view text)
+        : m_bytes(g_byte_array_new_take(reinterpret_cast<guint8*>(const_cast<char*>(text.data())),
+                                        static_cast<guint>(text.size()))),
+          m_stream(g_mime_stream_mem_new()) {
+        // The stream does not own an array it is given, so it never frees the caller's bytes.
+        g_mime_stream_mem_set_byte_array(GMIME_STREAM_MEM(m_stream.get()), m_bytes.get());
+    }
+    BorrowedStream(const BorrowedStream&) = delete;
+    BorrowedStream& operator=(const BorrowedStream&) = delete;
+
+    GMimeStream* get() const { return m_stream.get(); }
+
+private:
+    struct Lender {
+        // The bytes go back to their owner; only the array itself is freed.
+        void operator()(GByteArray* bytes) const {
+            g_byte_array_steal(bytes, nullptr);
+            g_byte_array_unref(bytes);
+        }
+    };
+
+    std::unique_ptr<GByteArray, Lender> m_bytes;
+    GRef<GMimeStream> m_stream;
+};
+
+GRef<GMimeMessage> parseMessage(GMimeStream* stream) {
+    GRef<GMimeParser> parser(g_mime_parser_new_with_stream(stream));
     g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
     return GRef<GMimeMessage>(g_mime_parser_construct_message(parser.get(), parserOptions()));
 }
@@ -159,7 +190,9 @@ private:
         if (guessed.empty())
             return;
         ++m_recoveries;
-        auto reparsed = parseMessage(guessed);
+        // A copy: the parts read their content from the stream after `guessed` is gone.
+        GRef<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(guessed.data(), guessed.size()));
+        auto reparsed = parseMessage(stream.get());
         if (!reparsed)
             return;
         push(g_mime_message_get_mime_part(reparsed.get()));
@@ -182,7 +215,9 @@ std::optional<std::string> plainTextBody(std::string_view message) {
     parserOptions();
     // GMime decodes the message's header fields while it parses.
     keepConvertersFor(message.substr(0, std::min(message.find("\n\n"), message.find("\n\r\n"))));
-    auto parsed = parseMessage(message);
+    // Declared first so it outlives the message parsed from it.
+    const BorrowedStream source(message);
+    auto parsed = parseMessage(source.get());
     if (!parsed) {
         // No header block: the whole file is the text.
         if (message.empty())
