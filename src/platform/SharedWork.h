@@ -26,10 +26,13 @@ public:
     }
 
     // The result, done on this thread if nobody started it, else waited for; rethrows what the
-    // work threw.
-    T& get() {
+    // work threw. While a worker does it, `help` may do other work instead of waiting: it
+    // answers false when it found none, and then this waits.
+    T& get(const std::function<bool()>& help = nullptr) {
         if (claim())
             run();
+        while (help && !done() && help()) {
+        }
         std::unique_lock lock(m_mutex);
         m_finished.wait(lock, [this] { return m_state == State::Done; });
         if (m_error)
@@ -39,6 +42,11 @@ public:
 
 private:
     enum class State { Waiting, Running, Done };
+
+    bool done() {
+        std::lock_guard lock(m_mutex);
+        return m_state == State::Done;
+    }
 
     bool claim() {
         std::lock_guard lock(m_mutex);

@@ -29,6 +29,19 @@ void WorkerPool::post(std::function<void()> work) {
     m_posted.notify_one();
 }
 
+bool WorkerPool::runNewest() {
+    std::function<void()> work;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_queue.empty())
+            return false;
+        work = std::move(m_queue.back());
+        m_queue.pop_back();
+    }
+    work();
+    return true;
+}
+
 unsigned WorkerPool::defaultThreads() {
     const unsigned processors = std::thread::hardware_concurrency();
     return std::clamp(processors > 1 ? processors - 1 : 1u, 1u, 3u);

@@ -20,6 +20,10 @@ public:
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     void post(std::function<void()> work);
+    // Runs the work posted last that no worker has taken, on this thread; false when none is
+    // queued. For a thread that would otherwise wait for a worker: the newest work is the one
+    // the workers reach last.
+    bool runNewest();
 
     // One thread fewer than the processors, so the posting thread keeps one: at least 1, at most 3.
     static unsigned defaultThreads();

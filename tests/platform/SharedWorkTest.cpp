@@ -119,3 +119,46 @@ TEST(WorkerPool, StoppingDropsQueuedWorkWhichTheAskerThenDoesItself) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(WorkerPool, AWaitingAskerDoesTheNewestQueuedWorkMeanwhile) {
+    std::promise<void> started;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    platform::WorkerPool pool(1);
+    // The worker is busy with the first item, which waits until the asker has helped.
+    auto first = std::make_shared<platform::SharedWork<int>>([&] {
+        started.set_value();
+        released.wait();
+        return 1;
+    });
+    pool.post([first] { first->runIfUnclaimed(); });
+    started.get_future().wait();
+    std::vector<std::thread::id> ranOn(3);
+    std::vector<std::shared_ptr<platform::SharedWork<int>>> later;
+    for (int i = 0; i < 3; ++i) {
+        later.push_back(std::make_shared<platform::SharedWork<int>>([&ranOn, i] {
+            ranOn[i] = std::this_thread::get_id();
+            return i + 2;
+        }));
+        pool.post([work = later.back()] { work->runIfUnclaimed(); });
+    }
+    int helped = 0;
+    EXPECT_EQ(first->get([&] {
+        const bool found = pool.runNewest();
+        helped += found;
+        if (!found)
+            release.set_value(); // nothing left to do: let the worker finish
+        return found;
+    }),
+              1);
+    EXPECT_EQ(helped, 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ranOn[i], std::this_thread::get_id());
+        EXPECT_EQ(later[i]->get(), i + 2);
+    }
+    EXPECT_FALSE(pool.runNewest());
+}
+
+} // namespace

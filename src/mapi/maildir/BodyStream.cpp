@@ -23,7 +23,9 @@ HRESULT BodyStream::Read(void* buffer, std::uint32_t count, std::uint32_t& read)
 HRESULT PreparedBodyStream::Read(void* buffer, std::uint32_t count, std::uint32_t& read) {
     read = 0;
     try {
-        const std::optional<std::string>& text = m_body->get();
+        // While a worker decodes this body, this thread decodes later ones instead of waiting.
+        const std::optional<std::string>& text =
+            m_body->get([this] { return m_state->workers().runNewest(); });
         if (text)
             read = copyOut(*text, m_position, buffer, count);
         return S_OK;

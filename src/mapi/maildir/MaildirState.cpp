@@ -140,7 +140,7 @@ RowSet MaildirState::listFolder(const std::string& folderKey) {
     rows.reserve(files.size());
     // In file order, so the first failure is the one a file-by-file listing would have met.
     for (std::size_t r = 0; r < runs.size(); ++r) {
-        std::vector<ListingEntry> listed = std::move(runs[r]->get());
+        std::vector<ListingEntry> listed = std::move(runs[r]->get([this] { return workers().runNewest(); }));
         for (std::size_t i = 0; i < listed.size(); ++i) {
             if (!listed[i].identity)
                 continue;
