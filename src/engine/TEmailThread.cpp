@@ -1,22 +1,17 @@
 #include "engine/TEmailThread.h"
 
 #include "engine/BodyReadAhead.h"
+#include "engine/MessageBatch.h"
 #include "engine/MessageOrder.h"
 #include "engine/MessageTokens.h"
 #include "engine/OutputFileName.h"
-#include "engine/OutputFileTime.h"
 #include "engine/RunError.h"
 #include "engine/RunErrorReport.h"
 #include "i18n/TextLookup.h"
 #include "mailstore/TEmailMessage.h"
 #include "mailstore/TMapiSession.h"
-#include "platform/DurableWrite.h"
 
-#include <algorithm>
-#include <chrono>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -48,108 +43,6 @@ void openFolder(mailstore::TMapiUserFolder& folder, int textId, std::string_view
         throw RunError(i18n::LoadTextFmt(textId, notFound, {displayName}));
     }
 }
-
-// A batch is committed at whichever bound comes first. One commit costs about one durable file
-// (an fsync is milliseconds here, a message's work a fraction of one), so 256 files make that
-// cost small per message; 64 MB bounds the data waiting for the disk; one second bounds how long
-// a message waits for its post-action on a slow folder.
-constexpr std::size_t kBatchMessages = 256;
-constexpr std::uint64_t kBatchBytes = 64ull << 20;
-constexpr std::chrono::seconds kBatchAge{1};
-
-// The messages whose output files are staged together. A message is marked read, moved or tagged
-// only after its file is durable under its final name: a moved or tagged message is skipped by
-// the next run, so its text must never be lost.
-class MessageBatch {
-public:
-    MessageBatch(const RunJob& job, mailstore::TMapiUserFolder& source,
-                 mailstore::TMapiUserFolder& destination)
-        : m_job(job), m_source(source), m_destination(destination) {}
-
-    // Stages the body followed by CR LF as the message's output file.
-    void add(std::shared_ptr<mailstore::TEmailMessage> message, std::string path, std::int32_t number,
-             const std::string& body) {
-        if (m_pending.empty())
-            m_started = std::chrono::steady_clock::now();
-        // The file gets the message's time before it is renamed, so it is never seen without it.
-        m_files.stage(path, {body, "\r\n"}, outputFileTime(message->receivedTime().value_or(0.0)));
-        m_pending.push_back({std::move(message), std::move(path), number});
-    }
-
-    bool due() const {
-        return !m_pending.empty() && (m_pending.size() >= kBatchMessages || m_files.bytes() >= kBatchBytes ||
-                                      std::chrono::steady_clock::now() - m_started >= kBatchAge);
-    }
-
-    // Commits the files, then finishes each message in order. On a failure it throws as the
-    // unbatched run would have at that message: the messages before it are done, it and the later
-    // ones have neither file nor post-action (a failed post-action keeps its own file, as before),
-    // and `currentNumber` is the number of the message that failed.
-    void finish(std::int32_t& currentNumber) {
-        std::exception_ptr failure;
-        try {
-            m_files.commit();
-        } catch (const std::exception&) {
-            failure = std::current_exception();
-        }
-        std::vector<Pending> pending = std::exchange(m_pending, {});
-        const std::size_t durable = m_files.committed();
-        for (std::size_t i = 0; i < durable; ++i) {
-            try {
-                postAction(pending[i]);
-            } catch (const std::exception&) {
-                currentNumber = pending[i].number;
-                removeUnfinished(pending, i + 1, durable);
-                throw;
-            }
-            // Released when done, so a batch holds its messages no longer than it must.
-            pending[i].message.reset();
-        }
-        if (failure) {
-            currentNumber = pending[durable].number;
-            std::rethrow_exception(failure);
-        }
-    }
-
-private:
-    struct Pending {
-        std::shared_ptr<mailstore::TEmailMessage> message;
-        std::string path;
-        std::int32_t number;
-    };
-
-    void postAction(const Pending& pending) {
-        mailstore::TEmailMessage& message = *pending.message;
-        if (m_job.readStatus)
-            message.MarkRead();
-        if (m_job.moveMessages == MoveToDestination) {
-            m_source.MoveMessage(message, m_destination);
-        } else if (m_job.moveMessages == TagSubjectLine) {
-            message.ChangeSubject(m_job.tagText + message.subject());
-            message.SaveMessage("changesubj:");
-        }
-    }
-
-    // The files of messages after a failed post-action are taken back: the unbatched run would
-    // never have written them. One that cannot be removed is a whole copy of a message that stays
-    // unprocessed, so the failure that stopped the run is the one reported.
-    static void removeUnfinished(const std::vector<Pending>& pending, std::size_t from, std::size_t to) {
-        std::vector<std::filesystem::path> paths;
-        for (std::size_t i = from; i < to; ++i)
-            paths.emplace_back(pending[i].path);
-        try {
-            platform::removeDurably(paths);
-        } catch (const std::system_error&) {
-        }
-    }
-
-    const RunJob& m_job;
-    mailstore::TMapiUserFolder& m_source;
-    mailstore::TMapiUserFolder& m_destination;
-    platform::DurableBatch m_files;
-    std::vector<Pending> m_pending;
-    std::chrono::steady_clock::time_point m_started;
-};
 
 } // namespace
 
@@ -221,7 +114,7 @@ void TEmailThread::run() {
     try {
         for (; index <= count; ++index) {
             if (batch.due())
-                batch.finish(m_currentNumber);
+                batch.commitInBackground(m_currentNumber);
             if (cancelled())
                 break;
             pumpEvents();

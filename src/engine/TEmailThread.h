@@ -5,9 +5,10 @@
 // the front end responsive through StatusSink::processPendingEvents.
 //
 // Output files are committed in batches (at most 256 messages, 64 MB or one second), each staged
-// with its message's time: a message is marked read and moved or tagged only after its batch's
-// files are durable under their final names, so every way a run ends leaves what writing one file
-// at a time would. The bodies of the next few messages are opened ahead (see TEmailMessage::
+// with its message's time; a full batch reaches the disk while the next one fills (see
+// MessageBatch). A message is marked read and moved or tagged only after its batch's files are
+// durable under their final names, so every way a run ends leaves what writing one file at a time
+// would. The bodies of the next few messages are opened ahead (see TEmailMessage::
 // PrepareBody), so a store may decode them while files are written.
 //
 // How a run ends:

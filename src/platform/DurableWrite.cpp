@@ -215,10 +215,30 @@ void DurableBatch::stage(const std::filesystem::path& target, std::initializer_l
     }
 }
 
+void DurableBatch::sync() noexcept {
+    m_syncFailure = nullptr;
+    try {
+        m_synced = syncStaged(m_syncFailure);
+    } catch (...) {
+        m_syncFailure = std::current_exception();
+        m_synced = 0;
+    }
+}
+
+void DurableBatch::discard() noexcept {
+    removeTemporaries(0);
+    m_staged.clear();
+    m_bytes = 0;
+    m_synced.reset();
+    m_syncFailure = nullptr;
+}
+
 void DurableBatch::commit() {
     m_committed = 0;
-    std::exception_ptr failure;
-    const std::size_t durable = syncStaged(failure);
+    if (!m_synced)
+        sync();
+    std::exception_ptr failure = std::exchange(m_syncFailure, nullptr);
+    const std::size_t durable = *std::exchange(m_synced, std::nullopt);
     // Names point at data only once it is on disk, or a power cut leaves empty files.
     std::size_t renamed = 0;
     for (; renamed < durable; ++renamed) {

@@ -71,10 +71,17 @@ public:
     std::uint64_t bytes() const { return m_bytes; }
     bool empty() const { return m_staged.empty(); }
 
-    // Makes the staged files durable under their targets and starts an empty batch. On failure it
-    // still commits the longest run of leading files it can, removes the temporary files of the
-    // rest and throws the first error, naming the path and the reason.
+    // The first half of a commit, which may run on another thread while nothing else uses this
+    // batch: waits until the staged files' data is on disk. Never throws; commit() reports. No
+    // file may be staged between it and the commit.
+    void sync() noexcept;
+    // Makes the staged files durable under their targets and starts an empty batch (syncing
+    // first unless sync() did). On failure it still commits the longest run of leading files it
+    // can, removes the temporary files of the rest and throws the first error, naming the path
+    // and the reason.
     void commit();
+    // Removes the staged files' temporaries and starts an empty batch.
+    void discard() noexcept;
     // How many files of the last commit, counted in staging order, are durable under their
     // targets: all of them after a commit that returned.
     std::size_t committed() const { return m_committed; }
@@ -91,6 +98,9 @@ private:
     std::vector<Staged> m_staged;
     std::uint64_t m_bytes = 0;
     std::size_t m_committed = 0;
+    // What sync() found: how many leading files are on disk, and why no more.
+    std::optional<std::size_t> m_synced;
+    std::exception_ptr m_syncFailure;
 };
 
 // Removes files and then fsyncs each of their folders once; used to take back files whose work

@@ -1,5 +1,6 @@
 #include "platform/StepCounter.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -11,14 +12,14 @@ long stopStepFromEnvironment() {
     return value ? std::strtol(value, nullptr, 10) : 0L;
 }
 
-long g_steps = 0;
+// Atomic: a batch may reach the disk on another thread while this one stages the next.
+std::atomic<long> g_steps{0};
 long g_stopAt = stopStepFromEnvironment();
 
 } // namespace
 
 void durableStep() {
-    ++g_steps;
-    if (g_steps == g_stopAt)
+    if (++g_steps == g_stopAt)
         _exit(77);
 }
 

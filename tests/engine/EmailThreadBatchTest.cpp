@@ -111,6 +111,31 @@ INSTANTIATE_TEST_SUITE_P(
                                         false}),
     [](const ::testing::TestParamInfo<PostActionFailure>& info) { return std::string(info.param.name); });
 
+TEST_F(EmailThreadBatch, AFailureFinishingABatchOnItsWayTakesBackTheBatchBeingFilled) {
+    // Messages 1-256 reach the disk while 257-300 are staged; the run's save of message 100's tag
+    // fails when the first batch is finished (the subject change's own save stays, as in an
+    // unbatched run), so the staged later batch is never committed.
+    const auto messages = addMessages(300);
+    job.moveMessages = TagSubjectLine;
+    faults->add({.operation = "SaveChanges", .nth = 200});
+    EXPECT_EQ(run(), Outcome::Failed);
+
+    Texts expected;
+    for (int i = 0; i < 100; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d.txt", i);
+        expected.push_back(name);
+    }
+    EXPECT_EQ(outputFiles(), expected);
+    for (int i = 0; i < 300; ++i)
+        EXPECT_EQ(tagged(messages[i]), i < 100) << "message " << i + 1;
+    EXPECT_EQ(currentNumber, 99);
+    ASSERT_EQ(errorBoxes().size(), 1u);
+    EXPECT_TRUE(errorBoxes()[0].starts_with(errorBox("EMapiError", "Position:changesubj:-351 ")))
+        << errorBoxes()[0];
+    EXPECT_TRUE(host->firstNumbers.empty());
+}
+
 TEST_F(EmailThreadBatch, BodyReadFailingMidBatchFinishesTheMessagesBeforeIt) {
     const auto messages = addMessages(5);
     job.moveMessages = TagSubjectLine;
@@ -175,23 +200,24 @@ TEST_F(EmailThreadBatch, SixHundredMessagesCrossTwoBatchBoundariesWithConsecutiv
     const auto messages = addMessages(600);
     job.moveMessages = TagSubjectLine;
     job.firstNumber = 1;
-    // Seen while the 256th and the 257th message are shown: the first batch is still open at the
-    // 256th and committed, with its tags, before the 257th.
+    // A full batch reaches the disk while the next one fills: the first batch (messages 1-256)
+    // is neither renamed nor tagged while the 257th message is shown, and finished, with its
+    // tags, by the time the 513th (the next boundary) is; the second batch is not yet.
     std::vector<bool> seen;
     sink->onPump = [&] {
         if (sink->lines.empty())
             return;
         const std::string& line = sink->lines.back();
-        if (line == "Processing email 256 of 600" && seen.empty())
+        if (line == "Processing email 257 of 600" && seen.empty())
             seen = {tagged(messages[0]), std::filesystem::exists(output.path() / "00001.txt")};
-        if (line == "Processing email 257 of 600" && seen.size() == 2)
-            seen.insert(seen.end(), {tagged(messages[255]), tagged(messages[256]),
-                                     std::filesystem::exists(output.path() / "00256.txt"),
-                                     std::filesystem::exists(output.path() / "00257.txt")});
+        if (line == "Processing email 513 of 600" && seen.size() == 2)
+            seen.insert(seen.end(),
+                        {tagged(messages[255]), std::filesystem::exists(output.path() / "00256.txt"),
+                         tagged(messages[256]), std::filesystem::exists(output.path() / "00257.txt")});
     };
     EXPECT_EQ(run(), Outcome::Completed);
 
-    EXPECT_EQ(seen, (std::vector<bool>{false, false, true, false, true, false}));
+    EXPECT_EQ(seen, (std::vector<bool>{false, false, true, true, false, false}));
     const Texts files = outputFiles();
     ASSERT_EQ(files.size(), 600u);
     for (int i = 0; i < 600; ++i) {
@@ -204,24 +230,28 @@ TEST_F(EmailThreadBatch, SixHundredMessagesCrossTwoBatchBoundariesWithConsecutiv
     EXPECT_EQ(host->firstNumbers, (Numbers{601}));
 }
 
-TEST_F(EmailThreadBatch, ABatchOlderThanASecondIsCommittedBeforeTheNextMessage) {
-    const auto messages = addMessages(3);
+TEST_F(EmailThreadBatch, ABatchOlderThanASecondIsOnItsWayBeforeTheNextMessage) {
+    const auto messages = addMessages(5);
     job.moveMessages = TagSubjectLine;
+    // A slow folder: a second passes while messages 2 and 4 are shown, so messages 1-2 form a
+    // batch at message 3 and are finished when 3-4 have aged into the next one, at message 5.
     std::vector<bool> seen;
     sink->onPump = [&] {
         if (sink->lines.empty())
             return;
         const std::string& line = sink->lines.back();
-        if (line == "Processing email 2 of 3" && seen.empty()) {
+        if ((line == "Processing email 2 of 5" && seen.empty()) ||
+            (line == "Processing email 4 of 5" && seen.size() == 1)) {
             seen.push_back(tagged(messages[0]));
             std::this_thread::sleep_for(std::chrono::milliseconds(1100));
         }
-        if (line == "Processing email 3 of 3" && seen.size() == 1)
-            seen.insert(seen.end(), {tagged(messages[0]), tagged(messages[1])});
+        if (line == "Processing email 5 of 5" && seen.size() == 2)
+            seen.insert(seen.end(), {tagged(messages[0]), tagged(messages[1]), tagged(messages[2])});
     };
     EXPECT_EQ(run(), Outcome::Completed);
-    EXPECT_EQ(seen, (std::vector<bool>{false, true, true}));
-    EXPECT_TRUE(tagged(messages[2]));
+    EXPECT_EQ(seen, (std::vector<bool>{false, false, true, true, false}));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(tagged(messages[i])) << "message " << i + 1;
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -143,6 +144,29 @@ TEST(DurableBatch, CommitRenamesEveryStagedFileAtOnceInEachFolder) {
     // The batch starts again empty; an empty commit changes nothing.
     batch.commit();
     EXPECT_EQ(batch.committed(), 0u);
+}
+
+TEST(DurableBatch, ASyncOnAnotherThreadIsTheFirstHalfOfTheCommitAndADiscardLeavesNothing) {
+    TemporaryFolder folder;
+    fs::create_directories(folder / "out");
+    platform::DurableBatch synced;
+    platform::DurableBatch discarded;
+    synced.stage(folder / "out/one", {"one"});
+    discarded.stage(folder / "out/two", {"two"});
+    const long before = platform::durableStepsTaken();
+    std::thread([&] { synced.sync(); }).join();
+    EXPECT_EQ(platform::durableStepsTaken() - before, 1); // the sync
+    EXPECT_FALSE(fs::exists(folder / "out/one"));
+    synced.commit();
+    EXPECT_EQ(platform::durableStepsTaken() - before, 2); // and the rename, no second sync
+    EXPECT_EQ(TemporaryFolder::readFile(folder / "out/one"), "one");
+    discarded.discard();
+    EXPECT_TRUE(discarded.empty());
+    EXPECT_EQ(namesIn(folder / "out"), (Names{"one"}));
+    // A discarded batch is empty, and staging again starts a new one.
+    discarded.stage(folder / "out/three", {"three"});
+    discarded.commit();
+    EXPECT_EQ(namesIn(folder / "out"), (Names{"one", "three"}));
 }
 
 TEST(DurableBatch, AFailedRenameKeepsTheFilesBeforeItAndRemovesTheRest) {
