@@ -34,7 +34,13 @@ const PropValue* findProp(const Row& row, PropTag tag) {
     return nullptr;
 }
 
-RowTable::RowTable(RowSet rows) : m_rows(std::move(rows)) {}
+RowTable::RowTable(RowSet rows) {
+    m_rows.reserve(rows.size());
+    for (Row& row : rows)
+        m_rows.push_back(std::make_shared<const Row>(std::move(row)));
+}
+
+RowTable::RowTable(SharedRows rows) : m_rows(std::move(rows)) {}
 
 HRESULT RowTable::SetColumns(const std::vector<PropTag>& columns, std::uint32_t) {
     m_columns = columns;
@@ -42,9 +48,9 @@ HRESULT RowTable::SetColumns(const std::vector<PropTag>& columns, std::uint32_t)
 }
 
 HRESULT RowTable::SortTable(const SortOrderSet& order, std::uint32_t) {
-    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const auto& a, const auto& b) {
         for (const auto& key : order) {
-            const int c = compareValues(findProp(a, key.tag), findProp(b, key.tag));
+            const int c = compareValues(findProp(*a, key.tag), findProp(*b, key.tag));
             if (c != 0)
                 return key.descending ? c > 0 : c < 0;
         }
@@ -79,7 +85,7 @@ HRESULT RowTable::QueryRows(std::int32_t rowCount, std::uint32_t, RowSet& rows) 
         return MAPI_E_INVALID_PARAMETER;
     const std::size_t end = std::min(m_rows.size(), m_position + static_cast<std::size_t>(rowCount));
     for (; m_position < end; ++m_position)
-        rows.push_back(project(m_rows[m_position]));
+        rows.push_back(project(*m_rows[m_position]));
     return S_OK;
 }
 

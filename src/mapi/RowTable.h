@@ -6,13 +6,18 @@
 #include "mapi/Interfaces.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace mapi {
 
+using SharedRows = std::vector<std::shared_ptr<const Row>>;
+
 class RowTable : public IMAPITable {
 public:
     explicit RowTable(RowSet rows);
+    // Rows the provider keeps too (a listing kept for opening its messages): held once, not copied.
+    explicit RowTable(SharedRows rows);
 
     HRESULT SetColumns(const std::vector<PropTag>& columns, std::uint32_t flags) override;
     HRESULT SortTable(const SortOrderSet& order, std::uint32_t flags) override;
@@ -23,7 +28,7 @@ public:
 private:
     Row project(const Row& row) const;
 
-    RowSet m_rows;
+    SharedRows m_rows;
     std::vector<PropTag> m_columns; // empty: every property of the row
     std::size_t m_position = 0;
 };

@@ -106,7 +106,7 @@ fs::path MaildirState::pathOf(const MessageLocation& location) const {
     return m_tree.directory(location.folderKey) / location.subfolder / location.fileName;
 }
 
-RowSet MaildirState::listFolder(const std::string& folderKey) {
+SharedRows MaildirState::listFolder(const std::string& folderKey) {
     m_listed.clear();
     struct Folder {
         fs::path path;
@@ -136,7 +136,7 @@ RowSet MaildirState::listFolder(const std::string& folderKey) {
     for (const auto& run : runs)
         workers().post([run] { run->runIfUnclaimed(); });
 
-    RowSet rows;
+    SharedRows rows;
     rows.reserve(files.size());
     // In file order, so the first failure is the one a file-by-file listing would have met.
     for (std::size_t r = 0; r < runs.size(); ++r) {
@@ -148,7 +148,7 @@ RowSet MaildirState::listFolder(const std::string& folderKey) {
             const std::string key = messageKey(MaildirName::parse(fileName).unique);
             const MessageLocation location{folderKey, subfolder, fileName};
             remember(key, location);
-            rows.push_back(std::move(listed[i].row));
+            rows.push_back(std::make_shared<const Row>(std::move(listed[i].row)));
             m_listed.insert_or_assign(key, ListedMessage{location, *listed[i].identity, rows.back()});
         }
     }

@@ -8,6 +8,7 @@
 // <message key>.
 
 #include "mapi/Interfaces.h"
+#include "mapi/RowTable.h"
 #include "mapi/StoreProvider.h"
 #include "mapi/maildir/MaildirTree.h"
 #include "mapi/maildir/MessageFile.h"
@@ -32,7 +33,7 @@ struct MessageLocation {
 struct ListedMessage {
     MessageLocation location;
     FileIdentity identity;
-    Row properties;
+    std::shared_ptr<const Row> properties; // shared with the listing's table
 };
 
 struct ParsedEntryId {
@@ -55,7 +56,7 @@ public:
     std::filesystem::path pathOf(const MessageLocation& location) const;
     // One row per message file of the folder, read from header blocks only. Throws on I/O errors.
     // The rows are also kept until the next listing, so opening a listed message reads no header.
-    RowSet listFolder(const std::string& folderKey);
+    SharedRows listFolder(const std::string& folderKey);
     // The row the last listing read for the message, given once, while its file is still the one
     // listed, at the place the index knows (same name, same identity); nothing otherwise.
     std::optional<ListedMessage> takeListed(const std::string& messageKey);
