@@ -47,7 +47,11 @@ void MessageBatch::commitInBackground(std::int32_t& currentNumber) {
     finishSyncing(currentNumber);
     m_syncing = std::exchange(m_filling, std::make_unique<Batch>());
     platform::DurableBatch& files = m_syncing->files;
-    m_syncing->syncing = std::async(std::launch::async, [&files] { files.sync(); });
+    try {
+        m_syncing->syncing = std::async(std::launch::async, [&files] { files.sync(); });
+    } catch (const std::system_error&) {
+        files.sync(); // no thread to spare: the batch reaches the disk here instead
+    }
 }
 
 void MessageBatch::finish(std::int32_t& currentNumber) {
@@ -60,7 +64,8 @@ void MessageBatch::finishSyncing(std::int32_t& currentNumber) {
     if (!m_syncing)
         return;
     const auto syncing = std::move(m_syncing);
-    syncing->syncing.wait();
+    if (syncing->syncing.valid())
+        syncing->syncing.wait();
     try {
         finishBatch(*syncing, currentNumber);
     } catch (...) {
