@@ -113,8 +113,8 @@ SharedRows MaildirState::listFolder(const std::string& folderKey) {
         std::vector<std::pair<std::string, std::string>> files;
     };
     // Shared with the work handed out: a failure returns from here while some may still be queued.
-    const auto folder = std::make_shared<const Folder>(
-        Folder{m_tree.directory(folderKey), messageFiles(m_tree.directory(folderKey))});
+    const fs::path directory = m_tree.directory(folderKey);
+    const auto folder = std::make_shared<const Folder>(Folder{directory, messageFiles(directory)});
     const auto& files = folder->files;
 
     // Header blocks are read and decoded in runs of files, on the workers and on this thread at
@@ -145,11 +145,11 @@ SharedRows MaildirState::listFolder(const std::string& folderKey) {
             if (!listed[i].identity)
                 continue;
             const auto& [subfolder, fileName] = files[r * kListingRun + i];
-            const std::string key = messageKey(MaildirName::parse(fileName).unique);
             const MessageLocation location{folderKey, subfolder, fileName};
-            remember(key, location);
+            remember(listed[i].key, location);
             rows.push_back(std::make_shared<const Row>(std::move(listed[i].row)));
-            m_listed.insert_or_assign(key, ListedMessage{location, *listed[i].identity, rows.back()});
+            m_listed.insert_or_assign(listed[i].key,
+                                      ListedMessage{location, *listed[i].identity, rows.back()});
         }
     }
     return rows;
@@ -167,10 +167,10 @@ MaildirState::ListingEntry MaildirState::readListingEntry(const fs::path& folder
             return {};
         throw;
     }
-    const std::string key = messageKey(MaildirName::parse(fileName).unique);
-    return {header.identity,
-            messageProperties(header.bytes, header.identity, MaildirName::parse(fileName).hasFlag('S'),
-                              messageEntryId(key))};
+    const MaildirName name = MaildirName::parse(fileName);
+    std::string key = messageKey(name.unique);
+    Row row = messageProperties(header.bytes, header.identity, name.hasFlag('S'), messageEntryId(key));
+    return {header.identity, std::move(key), std::move(row)};
 }
 
 std::optional<ListedMessage> MaildirState::takeListed(const std::string& messageKey) {

@@ -80,6 +80,7 @@ public:
 private:
     struct ListingEntry {
         std::optional<FileIdentity> identity; // nothing: the file went away since the folder was read
+        std::string key;
         Row row;
     };
     // Safe on any thread: reads only the file and the store's identity.
