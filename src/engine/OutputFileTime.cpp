@@ -5,9 +5,6 @@
 #include <cerrno>
 #include <cmath>
 #include <exception>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace engine {
 
@@ -17,41 +14,7 @@ namespace {
 constexpr double kFirstDay = -693593.0;
 constexpr double kPastLastDay = 2958466.0;
 
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 } // namespace
-
-int setOutputFileTime(const std::filesystem::path& path, double localDateTime) {
-    // Opening for writing proves the file may be changed; no O_CREAT, so a missing file fails.
-    // O_NONBLOCK keeps a planted FIFO from hanging the run; O_NOFOLLOW refuses a planted link.
-    const FileHandle file(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (file.fd() < 0) {
-        return -1;
-    }
-    const std::optional<std::timespec> utc = outputFileTime(localDateTime);
-    if (!utc) {
-        return errno;
-    }
-    const std::timespec times[2] = {*utc, *utc};
-    if (::futimens(file.fd(), times) != 0) {
-        return errno;
-    }
-    return 0;
-}
 
 std::optional<std::timespec> outputFileTime(double localDateTime) {
     if (!std::isfinite(localDateTime) || localDateTime < kFirstDay || localDateTime >= kPastLastDay) {
