@@ -179,7 +179,11 @@ std::shared_ptr<PreparedBody> MaildirMessage::prepareBody(std::string bytes) {
     mime::initialiseLibraries(); // before any worker uses them
     auto body =
         std::make_shared<PreparedBody>([bytes = std::move(bytes)] { return mime::plainTextBody(bytes); });
-    m_state->workers().post([body] { body->runIfUnclaimed(); });
+    // Held weakly: a body nobody will read any more (the run ended) is not decoded.
+    m_state->workers().post([weak = std::weak_ptr(body)] {
+        if (const auto body = weak.lock())
+            body->runIfUnclaimed();
+    });
     return body;
 }
 

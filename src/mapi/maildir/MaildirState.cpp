@@ -134,7 +134,11 @@ SharedRows MaildirState::listFolder(const std::string& folderKey) {
     }
     mime::initialiseLibraries();
     for (const auto& run : runs)
-        workers().post([run] { run->runIfUnclaimed(); });
+        workers().post([weak = std::weak_ptr(run)] {
+            // Gone when the listing stopped at an earlier failure.
+            if (const auto run = weak.lock())
+                run->runIfUnclaimed();
+        });
 
     SharedRows rows;
     rows.reserve(files.size());
