@@ -4,7 +4,7 @@
 #include "i18n/TextLookup.h"
 #include "platform/Locale.h"
 #include "ui/MainWindow.h"
-#include "ui/ProductLinks.h"
+#include "services/ProductLinks.h"
 #include "ui/ScopedFlag.h"
 
 #include <cerrno>
@@ -98,7 +98,7 @@ void MainWindow::showInvalidParameter(const std::string& argument) {
 }
 
 void MainWindow::openUninstallPage() {
-    m_services.shellOpen(uninstallPageAddress());
+    m_services.shellOpen(services::uninstallPageAddress());
     requestEnd();
 }
 

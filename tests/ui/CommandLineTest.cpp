@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "ui/ProductLinks.h"
+#include "services/ProductLinks.h"
 
 namespace uitest {
 namespace {
@@ -55,7 +55,7 @@ TEST_P(SwitchTest, MatchesByPrefixOfTheUpperCasedArgument) {
     } else {
         EXPECT_TRUE(dialogs.infos.empty());
     }
-    EXPECT_EQ(opened, c.opensPage ? std::vector<std::string>{ui::uninstallPageAddress()}
+    EXPECT_EQ(opened, c.opensPage ? std::vector<std::string>{services::uninstallPageAddress()}
                                   : std::vector<std::string>{});
 }
 
@@ -145,8 +145,8 @@ TEST_F(CommandLineTest, FailingGoEndsTheCommandLineBeforeQuit) {
 TEST_F(CommandLineTest, FirstArgumentUninstallEndsBeforeTheStartUp) {
     start({"/UNINSTALL", "/G"});
     EXPECT_TRUE(window->endRequested());
-    EXPECT_EQ(opened, std::vector<std::string>{ui::uninstallPageAddress()});
-    EXPECT_EQ(ui::uninstallPageAddress(), "https://www.quenby-software.example/templates/uninstall.html"
+    EXPECT_EQ(opened, std::vector<std::string>{services::uninstallPageAddress()});
+    EXPECT_EQ(services::uninstallPageAddress(), "https://www.quenby-software.example/templates/uninstall.html"
                                           "?application=Larkspire&ver=2.3&source=commandline");
     window->FormDestroy();
     EXPECT_FALSE(std::filesystem::exists(folder / "registry.reg"));

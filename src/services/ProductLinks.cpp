@@ -1,6 +1,30 @@
-#include "ui/ProductLinks.h"
+#include "services/ProductLinks.h"
 
-namespace ui {
+namespace services {
+
+std::string companyAddress() {
+    return LARKSPIRE_COMPANY_ADDRESS;
+}
+
+std::string updateHost() {
+    return LARKSPIRE_UPDATE_HOST;
+}
+
+std::string productPage() {
+    return companyAddress() + "/larkspire.html";
+}
+
+std::string supportPage() {
+    return companyAddress() + "/support.html";
+}
+
+std::string subscribePage() {
+    return std::string(LARKSPIRE_MAILING_LIST_ADDRESS) + "/subscribe/tamberlock";
+}
+
+std::string fallbackDownloadPage() {
+    return companyAddress() + "/freetrials.html";
+}
 
 std::string urlEncode(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -31,7 +55,7 @@ std::string addLinkParameters(std::string_view address, std::string_view source)
 }
 
 std::string uninstallPageAddress() {
-    return addLinkParameters(std::string(kCompanyAddress) + "/templates/uninstall.html", "commandline");
+    return addLinkParameters(companyAddress() + "/templates/uninstall.html", "commandline");
 }
 
-} // namespace ui
+} // namespace services
