@@ -40,7 +40,8 @@ void UpdateCheck::HTTPGet1DoneString(const std::string& result) {
     if (!m_view.visible())
         return;
     try {
-        m_services.dialogs->ShowInfo(i18n::LoadTextFmt(350, "%s update information not found", {kProductName}));
+        m_services.dialogs->ShowInfo(
+            i18n::LoadTextFmt(350, "%s update information not found", {kProductName}));
     } catch (const std::exception&) {
         // Nothing more can be told about a reply that said nothing.
     }
@@ -64,14 +65,12 @@ void UpdateCheck::ParseVersionLine(const std::string& line) {
         break;
     case UpdateVerdict::Newer: {
         // Asked even when the dialog is hidden: a newer release is worth the interruption.
-        const std::string question =
-            platform::format(i18n::LoadText(330, "A %s update is available - would you like to see What's New?"),
-                             {std::string(kProductName) + " v" + parsed.version});
-        const auto answer =
-            m_services.dialogs->MessageDialog(question, platform::DialogKind::Confirmation,
-                                              platform::DialogButton::Yes | platform::DialogButton::No |
-                                                  platform::DialogButton::Cancel,
-                                              0);
+        const std::string question = platform::format(
+            i18n::LoadText(330, "A %s update is available - would you like to see What's New?"),
+            {std::string(kProductName) + " v" + parsed.version});
+        const auto answer = m_services.dialogs->MessageDialog(
+            question, platform::DialogKind::Confirmation,
+            platform::DialogButton::Yes | platform::DialogButton::No | platform::DialogButton::Cancel, 0);
         if (answer == platform::DialogButton::Yes)
             m_services.shellOpen(parsed.page);
         break;

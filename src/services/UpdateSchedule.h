@@ -31,7 +31,9 @@ public:
     bool UpdateCheckDue(bool hasArguments, std::int32_t today);
 
     // The date the "remind me after" picker starts from: the next check date, or today when off.
-    std::int32_t pickerDate(std::int32_t today) const { return m_nextCheckDate == 0 ? today : m_nextCheckDate; }
+    std::int32_t pickerDate(std::int32_t today) const {
+        return m_nextCheckDate == 0 ? today : m_nextCheckDate;
+    }
 
     // Writes "updateDate". Throws std::system_error when the hive cannot be written.
     void write(platform::HiveKey& productKey) const;
