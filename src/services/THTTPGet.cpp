@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cctype>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 namespace services {
@@ -34,14 +35,16 @@ struct HostAndPath {
     std::string path;
 };
 
-// Only plain HTTP on port 80 is spoken: "http://" (any case) is dropped, the host runs to the first
-// "/", and the path is the rest with its query.
+// Only plain HTTP on port 80 is spoken: a leading "http://" (any case) is dropped, the host runs to
+// the first "/", and the path is the rest with its query.
 HostAndPath splitUrl(std::string url) {
-    std::string lower = url;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower.find("http://") != std::string::npos)
-        url.erase(0, std::min<std::size_t>(7, url.size()));
+    constexpr std::string_view kScheme = "http://";
+    const bool hasScheme = url.size() >= kScheme.size() &&
+                           std::equal(kScheme.begin(), kScheme.end(), url.begin(), [](char a, char b) {
+                               return a == std::tolower(static_cast<unsigned char>(b));
+                           });
+    if (hasScheme)
+        url.erase(0, kScheme.size());
     const auto slash = url.find('/');
     if (slash == std::string::npos)
         return {url, ""};

@@ -20,7 +20,8 @@ public:
     virtual void HTTPGet1Error() = 0;
 };
 
-// Runs a task on the owner's thread later (the window posts it to its event loop).
+// Runs a task on the owner's thread later (the window posts it to its event loop). It is called
+// on the worker's thread, also after the component is gone, so it must not depend on the component.
 using PostToOwner = std::function<void(std::function<void()> task)>;
 
 class THTTPGet {
