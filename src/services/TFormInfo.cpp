@@ -18,6 +18,14 @@ std::optional<int> readNumber(const platform::HiveKey& key, const char* name) {
     return static_cast<int>(static_cast<std::int32_t>(value->dwordValue()));
 }
 
+// Stores the value in `target`; false, with `target` unchanged, when it cannot be read.
+bool readInto(const platform::HiveKey& key, const char* name, int& target) {
+    const auto value = readNumber(key, name);
+    if (value)
+        target = *value;
+    return value.has_value();
+}
+
 void writeNumber(platform::HiveKey& key, const char* name, int value) {
     key.writeDword(name, static_cast<std::uint32_t>(static_cast<std::int32_t>(value)));
 }
@@ -78,26 +86,10 @@ void TFormInfo::Load(PlacedWindow& window, platform::Hive& hive, ScreenSize prim
         return;
     if (*normal != 0) {
         window.setState(WindowState::Normal);
-        if (recordSize) {
-            const auto width = readNumber(*key, "Width");
-            if (!width)
-                return;
-            const auto height = readNumber(*key, "Height");
-            if (!height)
-                return;
-            rect.width = *width;
-            rect.height = *height;
-        }
-        if (recordPosition) {
-            const auto left = readNumber(*key, "Left");
-            if (!left)
-                return;
-            const auto top = readNumber(*key, "Top");
-            if (!top)
-                return;
-            rect.left = *left;
-            rect.top = *top;
-        }
+        if (recordSize && !(readInto(*key, "Width", rect.width) && readInto(*key, "Height", rect.height)))
+            return;
+        if (recordPosition && !(readInto(*key, "Left", rect.left) && readInto(*key, "Top", rect.top)))
+            return;
     } else {
         window.setState(WindowState::Maximized);
     }

@@ -3,8 +3,8 @@
 
 #include "i18n/TextLookup.h"
 #include "platform/Locale.h"
-#include "ui/MainWindow.h"
 #include "services/ProductLinks.h"
+#include "ui/MainWindow.h"
 #include "ui/ScopedFlag.h"
 
 #include <cerrno>

@@ -147,7 +147,7 @@ TEST_F(CommandLineTest, FirstArgumentUninstallEndsBeforeTheStartUp) {
     EXPECT_TRUE(window->endRequested());
     EXPECT_EQ(opened, std::vector<std::string>{services::uninstallPageAddress()});
     EXPECT_EQ(services::uninstallPageAddress(), "https://www.quenby-software.example/templates/uninstall.html"
-                                          "?application=Larkspire&ver=2.3&source=commandline");
+                                                "?application=Larkspire&ver=2.3&source=commandline");
     window->FormDestroy();
     EXPECT_FALSE(std::filesystem::exists(folder / "registry.reg"));
 }
