@@ -2,6 +2,7 @@
 
 #include "i18n/Escapes.h"
 #include "i18n/TStringLoader.h"
+#include "i18n/TextLines.h"
 
 #include <optional>
 #include <string>
@@ -45,20 +46,10 @@ std::string itemsText(const std::vector<std::string>& items) {
     return text;
 }
 
-// The lines of a value, split at CR LF, CR or LF; a final line break adds no item.
+// The items a value stands for: its lines.
 std::vector<std::string> itemLines(std::string_view value) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < value.size()) {
-        const std::size_t end = value.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(value.substr(start));
-            break;
-        }
-        lines.emplace_back(value.substr(start, end - start));
-        start = end + (value[end] == '\r' && end + 1 < value.size() && value[end + 1] == '\n' ? 2 : 1);
-    }
-    return lines;
+    const std::vector<std::string_view> lines = splitLines(value);
+    return {lines.begin(), lines.end()};
 }
 
 // One translation: the walk collects changes, apply() makes them in walk order.
@@ -205,27 +196,26 @@ private:
     std::vector<Change> m_changes;
 };
 
+// Nothing is looked up, changed or written back while the loader is disabled.
+template <typename Walk> void translate(std::string_view section, Walk walk) {
+    TStringLoader& loader = GetLoader();
+    if (loader.disabled()) {
+        return;
+    }
+    Translation translation(loader, section);
+    walk(translation);
+    translation.apply();
+}
+
 } // namespace
 
 void TranslateForm(TranslatableComponent& dialog, std::string_view section) {
     dialog.applyDialogFont();
-    TStringLoader& loader = GetLoader();
-    if (loader.disabled()) {
-        return;
-    }
-    Translation translation(loader, section);
-    translation.component(dialog);
-    translation.apply();
+    translate(section, [&](Translation& translation) { translation.component(dialog); });
 }
 
 void TranslateComboItems(TranslatableComponent& list, std::string_view section) {
-    TStringLoader& loader = GetLoader();
-    if (loader.disabled()) {
-        return;
-    }
-    Translation translation(loader, section);
-    translation.comboItems(list);
-    translation.apply();
+    translate(section, [&](Translation& translation) { translation.comboItems(list); });
 }
 
 } // namespace i18n

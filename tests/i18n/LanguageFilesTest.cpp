@@ -8,6 +8,7 @@
 #include "i18n/LanguageFile.h"
 #include "i18n/MessageTexts.h"
 #include "i18n/TStringLoader.h"
+#include "i18n/TextLines.h"
 #include "i18n/TranslateForm.h"
 #include "support/TemporaryFolder.h"
 
@@ -62,18 +63,9 @@ int accelerators(std::string_view text) {
     return count;
 }
 
-std::size_t lineCount(std::string_view items) {
-    std::string text(items);
-    if (!text.empty() && text.back() != '\n') {
-        text += "\r\n";
-    }
-    std::size_t lines = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
-            ++lines;
-        }
-    }
-    return lines;
+std::vector<std::string> lines(std::string_view text) {
+    const std::vector<std::string_view> found = i18n::splitLines(text);
+    return {found.begin(), found.end()};
 }
 
 // Checks one translation against its English original.
@@ -90,7 +82,7 @@ void expectTranslation(const i18n::LanguageFile& file, std::string_view section,
     EXPECT_GE(accelerators(text), accelerators(english));
     EXPECT_LE(accelerators(text), 1);
     if (key.ends_with(".items")) {
-        EXPECT_EQ(lineCount(text), lineCount(english));
+        EXPECT_EQ(lines(text).size(), lines(english).size());
     }
 }
 
@@ -173,17 +165,6 @@ TEST(LanguageFilesTest, EveryWindowTranslatedWithDeutschShowsItsGermanTexts) {
                                                                  {"Filter", TextProperty::Filter},
                                                                  {"Hint", TextProperty::Hint},
                                                                  {"Text", TextProperty::Text}};
-    const auto splitItems = [](std::string_view items) {
-        std::vector<std::string> lines;
-        std::string decoded(items);
-        std::size_t start = 0;
-        while (start < decoded.size()) {
-            const std::size_t end = decoded.find("\r\n", start);
-            lines.push_back(decoded.substr(start, end - start));
-            start = end == std::string::npos ? decoded.size() : end + 2;
-        }
-        return lines;
-    };
 
     for (const i18n::FormDesign& form : i18n::formDesigns()) {
         SCOPED_TRACE(std::string(form.section));
@@ -192,7 +173,7 @@ TEST(LanguageFilesTest, EveryWindowTranslatedWithDeutschShowsItsGermanTexts) {
         const auto fill = [&](FakeComponent& fake, const i18n::ComponentDesign& design) {
             for (const i18n::DesignText& text : design.texts) {
                 if (text.property == "items") {
-                    fake.withItems(splitItems(text.english));
+                    fake.withItems(lines(text.english));
                 } else if (text.property == "col_1.row_0") {
                     fake.withCells({{std::string(text.english)}});
                 } else {
@@ -217,7 +198,7 @@ TEST(LanguageFilesTest, EveryWindowTranslatedWithDeutschShowsItsGermanTexts) {
                 ASSERT_TRUE(raw);
                 const std::string expected = i18n::DecodeEscapes(*raw);
                 if (text.property == "items") {
-                    EXPECT_EQ(fake.items(), splitItems(expected + "\r\n"));
+                    EXPECT_EQ(fake.items(), lines(expected));
                 } else if (text.property == "col_1.row_0") {
                     EXPECT_EQ(fake.cell(1, 0), expected);
                 } else {
