@@ -2,6 +2,12 @@
 // What the translation walk needs to know of a window's component, so that the walk and its keys
 // are written once and every toolkit only adapts its widgets. An adapter overrides what its widget
 // has; the defaults describe a component without texts, items, cells or owned components.
+// As in the windows' design, the dialog owns every named component itself, in design order, so an
+// adapter hands the walk one flat list under the dialog (the window tables of FormDesigns.h give
+// each window's names and kinds): tool-bar buttons are ToolButton, menus and menu items MenuItem,
+// labels and the link label Label, the exceptions grid Grid, the radio groups RadioGroup, the
+// sort-order list DropDownList; buttons, check boxes, group boxes, edits, combo boxes, page tabs
+// and file dialogs (Title, Filter) are Other.
 
 #include <optional>
 #include <string>
