@@ -86,8 +86,8 @@ public:
             property(component, p);
         }
         if (component.kind() == ComponentKind::RadioGroup) {
-            if (std::optional<std::vector<std::string>> items = translatedItems(component)) {
-                m_changes.push_back(ItemsChange{&component, std::move(*items)});
+            if (std::optional<TranslatedItems> translated = translatedItems(component)) {
+                m_changes.push_back(ItemsChange{&component, std::move(translated->items)});
             }
             return;
         }
@@ -96,21 +96,16 @@ public:
         }
     }
 
+    // A completed list is written back, so the translator finds every item in the file.
     void comboItems(TranslatableComponent& list) {
-        const std::vector<std::string> design = list.items();
-        std::optional<std::vector<std::string>> items = translatedItems(list);
-        if (!items) {
+        std::optional<TranslatedItems> translated = translatedItems(list);
+        if (!translated) {
             return;
         }
-        const bool shortened = items->size() < design.size();
-        if (shortened) {
-            items->insert(items->end(), design.begin() + static_cast<std::ptrdiff_t>(items->size()),
-                          design.end());
-        }
-        std::string completed = itemsText(*items);
-        m_changes.push_back(ItemsChange{&list, std::move(*items)});
-        if (shortened) {
-            m_changes.push_back(WriteBack{list.name() + ".items", std::move(completed)});
+        std::string text = itemsText(translated->items);
+        m_changes.push_back(ItemsChange{&list, std::move(translated->items)});
+        if (translated->completed) {
+            m_changes.push_back(WriteBack{list.name() + ".items", std::move(text)});
         }
     }
 
@@ -162,10 +157,17 @@ private:
         }
     }
 
-    // The translated item list when the value differs from the design items; an empty value
-    // gives an empty list.
-    std::optional<std::vector<std::string>> translatedItems(const TranslatableComponent& component) const {
-        const std::string designed = itemsText(component.items());
+    struct TranslatedItems {
+        std::vector<std::string> items;
+        bool completed; // the translation had fewer lines than the design has items
+    };
+
+    // The translated items when the value differs from the design items. Items are setting values
+    // by position (login choice, post-action, sort order), so a translation keeps their number: a
+    // short one is completed with the remaining design items and extra lines are dropped.
+    std::optional<TranslatedItems> translatedItems(const TranslatableComponent& component) const {
+        const std::vector<std::string> design = component.items();
+        const std::string designed = itemsText(design);
         if (designed.empty()) {
             return std::nullopt;
         }
@@ -173,7 +175,15 @@ private:
         if (!value || *value == designed) {
             return std::nullopt;
         }
-        return itemLines(*value);
+        TranslatedItems translated{itemLines(*value), false};
+        std::vector<std::string>& items = translated.items;
+        if (items.size() < design.size()) {
+            translated.completed = true;
+            items.insert(items.end(), design.begin() + static_cast<std::ptrdiff_t>(items.size()),
+                         design.end());
+        }
+        items.resize(design.size());
+        return translated;
     }
 
     // Every heading and cell takes its translation; one without a translation is written back

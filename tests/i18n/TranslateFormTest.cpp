@@ -131,24 +131,29 @@ TEST_F(TranslateFormTest, EmptyDesignTextsTakeOnlyHintsAndEmptyOrEqualValuesChan
     EXPECT_EQ(form.child("d").get(TextProperty::Caption), "same");
 }
 
-TEST_F(TranslateFormTest, RadioGroupItemsFollowTheValuesLines) {
+// The items are login choices by position: a translation never changes their number.
+TEST_F(TranslateFormTest, RadioGroupItemsTakeTheValuesLinesButKeepTheirNumber) {
     struct Case {
         const char* value;
         Items items;
     };
     const Case cases[] = {
-        {"A\\nB", {"A", "B"}},
-        {"A\\r\\nB\\r\\n", {"A", "B"}},
+        {"A\\r\\nB\\r\\nC", {"A", "B", "C"}},
+        {"A\\nB\\rC\\r\\n", {"A", "B", "C"}},
         {"A\\r\\rC", {"A", "", "C"}},
-        {"", {}},
+        {"A\\nB", {"A", "B", "Three"}},
+        {"", {"One", "Two", "Three"}},
+        {"A\\nB\\nC\\nD", {"A", "B", "C"}},
         {"One\\r\\nTwo\\r\\nThree\\r\\n", {"One", "Two", "Three"}},
     };
     for (const Case& c : cases) {
-        install(std::string("[TForm1]\r\nProfile.items=") + c.value + "\r\n");
+        const fs::path path = install(std::string("[TForm1]\r\nProfile.items=") + c.value + "\r\n");
+        const std::string before = TemporaryFolder::readFile(path);
         FakeComponent form(ComponentKind::Other, "Form1");
         form.own(ComponentKind::RadioGroup, "Profile").withItems({"One", "Two", "Three"});
         i18n::TranslateForm(form, "TForm1");
         EXPECT_EQ(form.child("Profile").items(), c.items) << c.value;
+        EXPECT_EQ(TemporaryFolder::readFile(path), before) << c.value;
     }
 }
 
@@ -165,6 +170,14 @@ TEST_F(TranslateFormTest, ShortSortOrderTranslationIsCompletedAndWrittenBack) {
     EXPECT_EQ(TemporaryFolder::readFile(path),
               "[TForm1]\r\nsortOrder.items=Nicht\\r\\nDatum\\r\\nBetreff\\r\\n"
               "Subject (ignoring Re: and Fw:)\\r\\nFrom address\\r\\n\r\n\r\n");
+}
+
+TEST_F(TranslateFormTest, LongSortOrderTranslationIsCutToTheDesignsItems) {
+    install("[TForm1]\r\nsortOrder.items=A\\nB\\nC\\nD\\nE\\nF\r\n");
+    FakeComponent sortOrder(ComponentKind::DropDownList, "sortOrder");
+    sortOrder.withItems({"1", "2", "3", "4", "5"});
+    i18n::TranslateComboItems(sortOrder, "TForm1");
+    EXPECT_EQ(sortOrder.items(), (Items{"A", "B", "C", "D", "E"}));
 }
 
 TEST_F(TranslateFormTest, DropDownListsItemsAreLeftToTranslateComboItems) {
