@@ -1,6 +1,7 @@
 #include "i18n/TStringLoader.h"
 
 #include "i18n/Escapes.h"
+#include "i18n/LanguageFolder.h"
 #include "platform/DurableWrite.h"
 
 #include <cerrno>
@@ -56,6 +57,8 @@ TStringLoader::TStringLoader(std::filesystem::path path) : m_path(std::move(path
         // A folder that cannot be made shows up as a missing or unreadable file below.
         std::error_code ignored;
         std::filesystem::create_directories(m_path.parent_path(), ignored);
+        // The setting may differ in letter case from the file's name: the chooser capitalises it.
+        m_path = findLanguageFile(m_path);
         if (const std::optional<std::string> text = readWholeFile(m_path)) {
             m_file = LanguageFile::parse(*text);
         }

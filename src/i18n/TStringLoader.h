@@ -18,7 +18,8 @@ class TStringLoader {
 public:
     // A disabled loader without a file.
     TStringLoader();
-    // Creates the file's folder when missing and reads the file; a missing file reads as empty.
+    // Creates the file's folder when missing and reads the file, found whatever the letter case
+    // of its name on disk; a missing file reads as empty.
     explicit TStringLoader(std::filesystem::path path);
 
     bool disabled() const { return m_disabled; }
