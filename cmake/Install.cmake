@@ -8,6 +8,9 @@ install(TARGETS larkspire RUNTIME DESTINATION ${LARKSPIRE_PROGRAM_DIR})
 file(GLOB_RECURSE larkspire_data_files CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}/data
      ${PROJECT_SOURCE_DIR}/data/Languages/* ${PROJECT_SOURCE_DIR}/data/help/*
      ${PROJECT_SOURCE_DIR}/data/TIPS.TXT)
+# The package owns the language folder even before it holds a file: the program makes it when it
+# is missing, and a folder the package does not own would outlive a purge.
+install(DIRECTORY DESTINATION ${LARKSPIRE_PROGRAM_DIR}/Languages)
 foreach(f ${larkspire_data_files})
   get_filename_component(folder ${f} DIRECTORY)
   install(FILES data/${f} DESTINATION ${LARKSPIRE_PROGRAM_DIR}/${folder})
