@@ -8,6 +8,7 @@
 #include "ui/ScopedFlag.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -18,6 +19,8 @@ namespace ui {
 namespace {
 
 constexpr std::size_t kMaxOptionFilePath = 255;
+// How long a job started by cron or a timer waits for the previous run of the same option file.
+constexpr std::chrono::seconds kJobLockPatience{30};
 
 bool startsWith(const std::string& text, std::string_view prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -58,6 +61,11 @@ std::vector<std::string> readLines(const std::string& path) {
 void MainWindow::processCommandLine() {
     // Clear before and after, also when a switch ends the command line by an error.
     ScopedFlag clear(m_updateCount, false);
+    // A "/F=" file stays locked while its switches run, so two runs of one job never overlap.
+    struct Unlock {
+        std::optional<platform::OptionFileLock>& lock;
+        ~Unlock() { lock.reset(); }
+    } unlock{m_jobLock};
     for (const std::string& argument : m_arguments) {
         if (upper(argument.substr(0, 3)) == "/Z=")
             processSwitchFile(argument);
@@ -70,9 +78,12 @@ void MainWindow::processCommandLine() {
 
 void MainWindow::processSwitch(const std::string& argument) {
     const std::string u = upper(argument);
-    if (startsWith(u, "/F="))
-        openFile(argument.substr(3, kMaxOptionFilePath));
-    else if (startsWith(u, "/G"))
+    if (startsWith(u, "/F=")) {
+        const std::string path = argument.substr(3, kMaxOptionFilePath);
+        m_jobLock.reset(); // a lock this program holds on the same file would keep it out
+        m_jobLock.emplace(path, kJobLockPatience);
+        openFile(path);
+    } else if (startsWith(u, "/G"))
         finishButtonClick();
     else if (startsWith(u, "/Q"))
         requestEnd();

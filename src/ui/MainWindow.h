@@ -11,6 +11,7 @@
 #include "mailstore/TMapiUserFolder.h"
 #include "platform/DialogService.h"
 #include "platform/Hive.h"
+#include "platform/OptionFileLock.h"
 #include "settings/TSettings.h"
 #include "ui/MainWindowControls.h"
 #include "ui/RecentFiles.h"
@@ -159,6 +160,7 @@ private:
     bool m_started = false; // the first half of the start-up has run to its end
     bool m_modified = false;
     bool m_updateCount = false;
+    std::optional<platform::OptionFileLock> m_jobLock; // the command line's "/F=" file
     bool m_endRequested = false;
     bool m_running = false;
     int m_invalidParameters = 0;
