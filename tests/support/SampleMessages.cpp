@@ -396,6 +396,10 @@ Content-Type: text/html
 )",
         "Only the HTML has text.", "Empty plain", "news@example.org", "a@example.org");
 
+    // GMime reads such a first line as a header field and the text after it as more of them.
+    add("NoHeadersFirstLineWithColon", "\xE9t\xE9: r\xE9sum\xE9\nSecond line\n",
+        "\xC3\xA9t\xC3\xA9: r\xC3\xA9sum\xC3\xA9\nSecond line\n", "", "", "");
+
     return samples;
 }
 

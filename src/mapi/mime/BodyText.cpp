@@ -235,19 +235,22 @@ std::optional<std::string> plainTextBody(std::string_view message) {
     const std::optional<std::string> mended = mendedForReading(message);
     if (mended)
         message = *mended;
+    if (message.empty())
+        return std::nullopt;
+    const HeaderBlock block = parseHeaderBlock(message);
+    // A first line that is no field (nor a stray continuation): no header block, as the listing
+    // reads it, so the whole file is the text. GMime would read a colon in it as a field.
+    const bool headerless =
+        block.fields.empty() && std::string_view(" \t\r\n").find(message[0]) == std::string_view::npos;
     // Declared first so it outlives the message parsed from it.
     const BorrowedStream source(message);
-    auto parsed = parseMessage(source.get());
-    if (!parsed) {
-        // No header block: the whole file is the text.
-        if (message.empty())
-            return std::nullopt;
+    auto parsed = headerless ? nullptr : parseMessage(source.get());
+    if (!parsed)
         return finished(toUtf8(message, ""));
-    }
     BodyFinder finder(parsed.get());
     auto text = finder.find();
     // Headers followed by nothing are a message without a body, not one with an empty body.
-    if (!text || (text->empty() && parseHeaderBlock(message).bodyOffset >= message.size()))
+    if (!text || (text->empty() && block.bodyOffset >= message.size()))
         return std::nullopt;
     return finished(std::move(*text));
 }
