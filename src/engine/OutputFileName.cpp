@@ -2,6 +2,9 @@
 
 #include "platform/Format.h"
 
+#include <algorithm>
+#include <map>
+
 namespace engine {
 
 namespace {
@@ -24,6 +27,50 @@ std::string tokenText(const std::string& token, TokenProvider* provider, std::in
         return "%" + token;
     }
     return provider->tokenValue(token);
+}
+
+// A value cut to at most `limit` bytes, never inside a UTF-8 sequence, and never ending in a "%"
+// that would join the format text after it into a new directive.
+std::string cutValue(const std::string& value, std::size_t limit) {
+    if (value.size() <= limit) {
+        return value;
+    }
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    while (end > 0 && value[end - 1] == '%') {
+        --end;
+    }
+    return value.substr(0, end);
+}
+
+// The message's values, each asked for once and handed out cut to the current limit.
+class CutValues : public TokenProvider {
+public:
+    explicit CutValues(TokenProvider& message) : m_message(message) {}
+
+    std::string tokenValue(const std::string& token) override {
+        auto [entry, added] = m_values.try_emplace(token);
+        if (added) {
+            entry->second = m_message.tokenValue(token);
+            m_longest = std::max(m_longest, entry->second.size());
+        }
+        return cutValue(entry->second, m_limit);
+    }
+
+    void setLimit(std::size_t limit) { m_limit = limit; }
+    std::size_t longest() const { return m_longest; }
+
+private:
+    TokenProvider& m_message;
+    std::map<std::string, std::string> m_values;
+    std::size_t m_limit = std::string::npos;
+    std::size_t m_longest = 0;
+};
+
+std::string fullFileName(std::string_view format, TokenProvider& message, std::int32_t number) {
+    return filterFileName(formatNumber(expandPlaceholders(format, &message, number), number));
 }
 
 } // namespace
@@ -105,11 +152,40 @@ std::string normaliseFolder(std::string_view folder) {
 
 std::string outputFileName(std::string_view normalisedFolder, std::string_view numberFormat,
                            TokenProvider& message, std::int32_t number) {
-    return std::string(normalisedFolder) + fileName(numberFormat, message, number);
+    const std::size_t pathRoom =
+        normalisedFolder.size() < kMaxPathBytes ? kMaxPathBytes - normalisedFolder.size() : 0;
+    return std::string(normalisedFolder) +
+           fileName(numberFormat, message, number, std::min(kMaxFileNameBytes, pathRoom));
 }
 
-std::string fileName(std::string_view format, TokenProvider& message, std::int32_t number) {
-    return filterFileName(formatNumber(expandPlaceholders(format, &message, number), number));
+std::string fileName(std::string_view format, TokenProvider& message, std::int32_t number,
+                     std::size_t maxBytes) {
+    CutValues values(message);
+    std::string name = fullFileName(format, values, number);
+    if (name.size() <= maxBytes) {
+        return name;
+    }
+    // The name grows with the limit on the values: the largest limit that fits is searched for,
+    // between one that fits (`fits`) and one that does not (`tooLong`).
+    values.setLimit(0);
+    std::string shortest = fullFileName(format, values, number);
+    if (shortest.size() > maxBytes) {
+        return name;
+    }
+    std::size_t fits = 0;
+    std::size_t tooLong = values.longest();
+    while (tooLong - fits > 1) {
+        const std::size_t middle = fits + (tooLong - fits) / 2;
+        values.setLimit(middle);
+        std::string candidate = fullFileName(format, values, number);
+        if (candidate.size() <= maxBytes) {
+            fits = middle;
+            shortest = std::move(candidate);
+        } else {
+            tooLong = middle;
+        }
+    }
+    return shortest;
 }
 
 } // namespace engine

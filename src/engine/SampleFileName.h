@@ -14,4 +14,9 @@ namespace engine {
 std::string sampleFileName(std::string_view format, std::int32_t number,
                            const mailstore::MessageServices& services = {});
 
+// The path of the first output file in `normalisedFolder`: the sample name, shortened as the run
+// would shorten it there.
+std::string sampleFilePath(std::string_view normalisedFolder, std::string_view format, std::int32_t number,
+                           const mailstore::MessageServices& services = {});
+
 } // namespace engine

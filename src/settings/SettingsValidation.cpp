@@ -31,8 +31,8 @@ bool validateSettings(const TSettings& settings, platform::DialogService& dialog
           "The folder to move processed emails to is blank");
     check(settings.moveMessages == TagSubject && settings.tagText.empty(), 8030, "The tag text is blank");
 
-    const std::string firstFile = normaliseFolder(settings.saveFolder) +
-                                  engine::sampleFileName(settings.numberFormat, settings.firstNumber);
+    const std::string firstFile = engine::sampleFilePath(normaliseFolder(settings.saveFolder),
+                                                         settings.numberFormat, settings.firstNumber);
     // A dangling link counts as an existing file: the run would replace it.
     if (!std::filesystem::exists(std::filesystem::symlink_status(firstFile, error))) {
         return true;

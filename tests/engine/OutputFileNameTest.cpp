@@ -127,6 +127,65 @@ INSTANTIATE_TEST_SUITE_P(Cases, FileNameFailureTest,
                                                      "No argument for format '%d'"}),
                          [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
+std::string repeated(std::string_view text, std::size_t count) {
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+struct LongNameCase {
+    const char* name;
+    std::string format;
+    std::string subject;
+    std::string from;
+    std::string fileName;
+};
+
+class LongNameTest : public testing::TestWithParam<LongNameCase> {};
+
+TEST_P(LongNameTest, ValuesAreCutUntilTheNameFits) {
+    FakeMessage message;
+    message.values["SUBJECT"] = GetParam().subject;
+    message.values["FROM"] = GetParam().from;
+    EXPECT_EQ(fileName(GetParam().format, message, 1), GetParam().fileName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LongNameTest,
+    testing::Values(LongNameCase{"FitsExactly", "%5.5d %SUBJECT.txt", std::string(245, 'a'), "",
+                                 "00001 " + std::string(245, 'a') + ".txt"},
+                    LongNameCase{"OneByteOver", "%5.5d %SUBJECT.txt", std::string(246, 'a'), "",
+                                 "00001 " + std::string(245, 'a') + ".txt"},
+                    LongNameCase{"NumberAndExtensionKept", "%SUBJECT_%5.5d.txt", std::string(1000, 'b'), "",
+                                 std::string(245, 'b') + "_00001.txt"},
+                    LongNameCase{"CutAtACharacterBoundary", "%SUBJECT.txt", repeated("\xC3\xA9", 200), "",
+                                 repeated("\xC3\xA9", 125) + ".txt"},
+                    LongNameCase{"FourByteCharacters", "%SUBJECT", repeated("\xF0\x9F\x93\xA7", 100), "",
+                                 repeated("\xF0\x9F\x93\xA7", 63)},
+                    LongNameCase{"EveryValueCutAlike", "%FROM %SUBJECT", std::string(300, 's'),
+                                 std::string(300, 'f'), std::string(127, 'f') + " " + std::string(127, 's')},
+                    LongNameCase{"ShortValueKept", "%FROM %SUBJECT", std::string(300, 's'), "me",
+                                 "me " + std::string(252, 's')},
+                    LongNameCase{"FilteredCharactersDoNotCount", "%SUBJECT", repeated("a/", 300), "",
+                                 std::string(255, 'a')},
+                    LongNameCase{"CutNeverEndsInAPercent", "%SUBJECT.txt",
+                                 std::string(250, 'p') + "%%" + std::string(9, 'p'), "",
+                                 std::string(250, 'p') + ".txt"},
+                    LongNameCase{"FormatTextAloneTooLongIsLeft", std::string(300, 'x') + "%SUBJECT", "s", "",
+                                 std::string(300, 'x') + "s"}),
+    [](const testing::TestParamInfo<LongNameCase>& info) { return info.param.name; });
+
+TEST(LongNameTest, PathFitsWithTheFolder) {
+    FakeMessage message;
+    message.values["SUBJECT"] = std::string(200, 'a');
+    const std::string folder = "/" + std::string(4000, 'd') + "/";
+    const std::string path = engine::outputFileName(folder, "%SUBJECT_%5.5d.txt", message, 3);
+    EXPECT_EQ(path, folder + std::string(83, 'a') + "_00003.txt");
+    EXPECT_EQ(path.size(), engine::kMaxPathBytes);
+}
+
 TEST(FilterTest, DropsTheNineCharactersOnly) {
     EXPECT_EQ(engine::filterFileName("a\"b*c/d:e<f>g?h\\i|j"), "abcdefghij");
     EXPECT_EQ(engine::filterFileName("\x01\t\xC3\xA9 .~"), "\x01\t\xC3\xA9 .~");

@@ -43,6 +43,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, SampleFileNameTest,
                                          SampleCase{"UnknownTokenIsADirective", "%XYZ.txt", 255, "FFYZ.txt"}),
                          [](const testing::TestParamInfo<SampleCase>& info) { return info.param.name; });
 
+TEST(SampleFileNameTest, ShowsTheShortenedName) {
+    const std::string literal(240, 'x');
+    EXPECT_EQ(engine::sampleFileName(literal + "%FROM.txt", 1, fixedServices()), literal + "sender@exam.txt");
+    const std::string folder = "/" + std::string(4000, 'd') + "/";
+    EXPECT_EQ(engine::sampleFilePath(folder, std::string(80, 'x') + "%FROM.txt", 1, fixedServices()),
+              folder + std::string(80, 'x') + "sender@ex.txt");
+}
+
 TEST(SampleFileNameErrorTest, BadFormatThrows) {
     EXPECT_THROW(engine::sampleFileName("mail%%.txt", 1, fixedServices()), platform::FormatError);
     EXPECT_THROW(engine::sampleFileName("%d %d", 1, fixedServices()), platform::FormatError);

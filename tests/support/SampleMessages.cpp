@@ -286,6 +286,120 @@ Inner text is an attachment.
 )",
         std::nullopt, "Fwd: Old news", "fw@example.org", "a@example.org");
 
+    // Mail that other readers show but a strict parser turns into nothing, raw MIME or garbage.
+    add("WordHtmlConditionalComments", R"(From: office@example.org
+To: team@example.org
+Subject: Minutes
+MIME-Version: 1.0
+Content-Type: text/html; charset=utf-8
+
+<html xmlns:o="urn:schemas-microsoft-com:office:office"><head>
+<!--[if gte mso 9]><xml><o:OfficeDocumentSettings><o:AllowPNG/></o:OfficeDocumentSettings></xml><![endif]-->
+<style>p.MsoNormal {margin:0}</style></head><body lang=EN-GB>
+<!--[if mso]><table><tr><td><![endif]-->
+<p class=MsoNormal>Dear team,<o:p></o:p></p>
+<!--[if mso]></td></tr></table><![endif]-->
+<p class=MsoListParagraph><![if !supportLists]><span>1.</span><![endif]>Budget agreed.</p>
+<!--[if !mso]><!--><p>Thanks.</p><!--<![endif]-->
+</body></html>
+)",
+        "Dear team,\n\n1.Budget agreed.\n\nThanks.", "Minutes", "office@example.org", "team@example.org");
+
+    add("ContentTypeWithoutSubtype", R"(From: old@example.org
+To: a@example.org
+Subject: Old mailer
+Content-Type: text; charset=us-ascii
+
+Text without a subtype.
+)",
+        "Text without a subtype.\n", "Old mailer", "old@example.org", "a@example.org");
+
+    add("MultipartWithoutSubtype", R"(From: old@example.org
+To: a@example.org
+Subject: Parts
+Content-Type: multipart; boundary="p"
+
+--p
+Content-Type: text/plain
+
+First part's text.
+--p
+Content-Type: application/octet-stream
+Content-Disposition: attachment; filename="x.bin"
+
+AAAA
+--p--
+)",
+        "First part's text.", "Parts", "old@example.org", "a@example.org");
+
+    add("HeaderWithoutEmptyLine", R"(From: script@example.org
+To: a@example.org
+Subject: Nightly job
+Content-Type: text/plain
+The job finished.
+Nothing to do.
+)",
+        "The job finished.\nNothing to do.\n", "Nightly job", "script@example.org", "a@example.org");
+
+    add("MultipartHeaderWithoutEmptyLine", R"(From: script@example.org
+To: a@example.org
+Subject: Report
+MIME-Version: 1.0
+Content-Type: multipart/mixed; boundary="r"
+--r
+Content-Type: text/plain; charset=utf-8
+Report text.
+--r--
+)",
+        "Report text.", "Report", "script@example.org", "a@example.org");
+
+    add("StrayLineInHeader", R"(From: list@example.org
+To: a@example.org,
+b@example.org
+Subject: Folded badly
+Content-Type: multipart/alternative; boundary="s"
+
+--s
+Content-Type: text/plain
+
+Text after a broken fold.
+--s--
+)",
+        "Text after a broken fold.", "Folded badly", "list@example.org", "a@example.org");
+
+    add("Base64LabelOnPlainText", R"(From: gateway@example.org
+To: a@example.org
+Subject: Mislabelled
+Content-Type: text/plain; charset=utf-8
+Content-Transfer-Encoding: base64
+
+These are plain words, not base64.
+Line two.
+)",
+        "These are plain words, not base64.\nLine two.\n", "Mislabelled", "gateway@example.org",
+        "a@example.org");
+
+    add("EmptyPlainBesideHtml", R"(From: news@example.org
+To: a@example.org
+Subject: Empty plain
+MIME-Version: 1.0
+Content-Type: multipart/alternative; boundary="e"
+
+--e
+Content-Type: text/plain
+
+--e
+Content-Type: text/html
+
+<p>Only the HTML has text.</p>
+--e--
+)",
+        "Only the HTML has text.", "Empty plain", "news@example.org", "a@example.org");
+
+    // GMime reads such a first line as a header field and the text after it as more of them.
+    add("NoHeadersFirstLineWithColon", "\xE9t\xE9: r\xE9sum\xE9\nSecond line\n",
+        "\xC3\xA9t\xC3\xA9: r\xC3\xA9sum\xC3\xA9\nSecond line\n", "", "", "");
+
     return samples;
 }
 

@@ -2,6 +2,7 @@
 
 #include "mapi/mime/Charset.h"
 #include "mapi/mime/HeaderBlock.h"
+#include "mapi/mime/HeaderRepair.h"
 #include "mapi/mime/HtmlText.h"
 #include "mapi/mime/MimeLibrary.h"
 #include "mapi/mime/TransferDecoding.h"
@@ -86,7 +87,8 @@ std::string decodedText(GMimePart* part) {
     std::string bytes = readStream(g_mime_data_wrapper_get_stream(content));
     switch (g_mime_data_wrapper_get_encoding(content)) {
     case GMIME_CONTENT_ENCODING_BASE64:
-        bytes = decodeBase64(bytes);
+        if (!isPlainlyNotBase64(bytes))
+            bytes = decodeBase64(bytes);
         break;
     case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE:
         bytes = decodeQuotedPrintable(bytes);
@@ -96,6 +98,10 @@ std::string decodedText(GMimePart* part) {
     }
     const char* charset = g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset");
     return toUtf8(bytes, charset ? charset : "");
+}
+
+bool isBlank(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
 bool isAttachment(GMimeObject* object) {
@@ -135,6 +141,9 @@ public:
     std::optional<std::string> find() {
         GMimePart* html = nullptr;
         std::optional<std::string> prologueText;
+        // A plain part of blanks only (an empty alternative beside an HTML one) is the text only
+        // when no other part has any.
+        std::optional<std::string> blankPlain;
         while (!m_pending.empty()) {
             GMimeObject* object = m_pending.back();
             m_pending.pop_back();
@@ -147,14 +156,22 @@ public:
             if (!GMIME_IS_PART(object))
                 continue;
             GMimeContentType* type = g_mime_object_get_content_type(object);
-            if (!type || g_mime_content_type_is_type(type, "text", "plain"))
-                return decodedText(GMIME_PART(object));
-            if (!html && g_mime_content_type_is_type(type, "text", "html"))
+            if (!type || g_mime_content_type_is_type(type, "text", "plain")) {
+                std::string text = decodedText(GMIME_PART(object));
+                if (!isBlank(text))
+                    return text;
+                if (!blankPlain)
+                    blankPlain = std::move(text);
+            } else if (!html && g_mime_content_type_is_type(type, "text", "html")) {
                 html = GMIME_PART(object);
+            }
         }
-        if (html)
-            return htmlToText(decodedText(html));
-        return prologueText;
+        if (html) {
+            std::string text = htmlToText(decodedText(html));
+            if (!blankPlain || !isBlank(text))
+                return text;
+        }
+        return blankPlain ? blankPlain : prologueText;
     }
 
 private:
@@ -215,19 +232,25 @@ std::optional<std::string> plainTextBody(std::string_view message) {
     parserOptions();
     // GMime decodes the message's header fields while it parses.
     keepConvertersFor(message.substr(0, std::min(message.find("\n\n"), message.find("\n\r\n"))));
+    const std::optional<std::string> mended = mendedForReading(message);
+    if (mended)
+        message = *mended;
+    if (message.empty())
+        return std::nullopt;
+    const HeaderBlock block = parseHeaderBlock(message);
+    // A first line that is no field (nor a stray continuation): no header block, as the listing
+    // reads it, so the whole file is the text. GMime would read a colon in it as a field.
+    const bool headerless =
+        block.fields.empty() && std::string_view(" \t\r\n").find(message[0]) == std::string_view::npos;
     // Declared first so it outlives the message parsed from it.
     const BorrowedStream source(message);
-    auto parsed = parseMessage(source.get());
-    if (!parsed) {
-        // No header block: the whole file is the text.
-        if (message.empty())
-            return std::nullopt;
+    auto parsed = headerless ? nullptr : parseMessage(source.get());
+    if (!parsed)
         return finished(toUtf8(message, ""));
-    }
     BodyFinder finder(parsed.get());
     auto text = finder.find();
     // Headers followed by nothing are a message without a body, not one with an empty body.
-    if (!text || (text->empty() && parseHeaderBlock(message).bodyOffset >= message.size()))
+    if (!text || (text->empty() && block.bodyOffset >= message.size()))
         return std::nullopt;
     return finished(std::move(*text));
 }

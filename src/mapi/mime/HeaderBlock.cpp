@@ -21,6 +21,31 @@ std::size_t fieldNameLength(std::string_view line) {
     return (nameEnd > 0 && i < line.size() && line[i] == ':') ? nameEnd : 0;
 }
 
+// After a line that is no field: whether only fields follow it up to the empty line. Then the
+// line is a broken field (a folded address without its indent), and mail readers keep the fields
+// after it. A "--" line is a boundary: the text starts there.
+bool onlyFieldsFollow(std::string_view text, std::size_t stray) {
+    if (text.substr(stray, 2) == "--")
+        return false;
+    std::size_t position = text.find('\n', stray);
+    bool sawField = false;
+    while (position != std::string_view::npos) {
+        ++position;
+        const std::size_t newline = text.find('\n', position);
+        std::string_view line =
+            text.substr(position, newline == std::string_view::npos ? text.npos : newline - position);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty())
+            return sawField && newline != std::string_view::npos;
+        if (isBlank(line[0]) ? !sawField : fieldNameLength(line) == 0)
+            return false;
+        sawField = true;
+        position = newline;
+    }
+    return false;
+}
+
 } // namespace
 
 HeaderBlock parseHeaderBlock(std::string_view text) {
@@ -57,6 +82,8 @@ HeaderBlock parseHeaderBlock(std::string_view text) {
             field.begin = position;
             field.end = contentEnd;
             block.fields.push_back(field);
+        } else if (!first && onlyFieldsFollow(text, position)) {
+            // A broken field: skipped, the fields after it kept.
         } else {
             // Not a header line: the body starts here, without the blank line.
             block.headerEnd = position;

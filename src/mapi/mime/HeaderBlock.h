@@ -2,7 +2,8 @@
 // The raw header block of a message, read without a MIME parser: listing a folder reads only the
 // header block of each file, and a subject change edits one field and keeps every other byte.
 // Lenient: a first line that is no header field means the file has no headers at all; a later
-// line that is neither a field nor a continuation ends the block (GMime does the same).
+// line that is neither a field nor a continuation ends the block without an empty line, unless
+// only fields follow it up to the empty line (then it is a broken field and is skipped).
 
 #include <cstddef>
 #include <optional>

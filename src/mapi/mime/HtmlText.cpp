@@ -22,25 +22,19 @@ struct NamedKind {
 
 // libxml2's HTML parser gives tag names in lower case, so exact comparisons find them.
 constexpr NamedKind kNamedKinds[] = {
-    {"p", Kind::Paragraph},       {"br", Kind::Break},
-    {"li", Kind::ListItem},       {"td", Kind::Cell},
-    {"th", Kind::Cell},           {"div", Kind::Line},
-    {"tr", Kind::Line},           {"pre", Kind::Pre},
-    {"script", Kind::Skip},       {"style", Kind::Skip},
-    {"head", Kind::Skip},         {"title", Kind::Skip},
-    {"template", Kind::Skip},     {"h1", Kind::Paragraph},
-    {"h2", Kind::Paragraph},      {"h3", Kind::Paragraph},
-    {"h4", Kind::Paragraph},      {"h5", Kind::Paragraph},
-    {"h6", Kind::Paragraph},      {"ul", Kind::Paragraph},
-    {"ol", Kind::Paragraph},      {"table", Kind::Paragraph},
-    {"dl", Kind::Paragraph},      {"hr", Kind::Paragraph},
-    {"address", Kind::Paragraph}, {"blockquote", Kind::Paragraph},
-    {"dd", Kind::Line},           {"dt", Kind::Line},
-    {"section", Kind::Line},      {"article", Kind::Line},
-    {"header", Kind::Line},       {"footer", Kind::Line},
-    {"nav", Kind::Line},          {"aside", Kind::Line},
-    {"main", Kind::Line},         {"form", Kind::Line},
-    {"center", Kind::Line},       {"caption", Kind::Line},
+    {"p", Kind::Paragraph},   {"br", Kind::Break},          {"li", Kind::ListItem},
+    {"td", Kind::Cell},       {"th", Kind::Cell},           {"div", Kind::Line},
+    {"tr", Kind::Line},       {"pre", Kind::Pre},           {"script", Kind::Skip},
+    {"style", Kind::Skip},    {"head", Kind::Skip},         {"title", Kind::Skip},
+    {"template", Kind::Skip}, {"xml", Kind::Skip},          {"h1", Kind::Paragraph},
+    {"h2", Kind::Paragraph},  {"h3", Kind::Paragraph},      {"h4", Kind::Paragraph},
+    {"h5", Kind::Paragraph},  {"h6", Kind::Paragraph},      {"ul", Kind::Paragraph},
+    {"ol", Kind::Paragraph},  {"table", Kind::Paragraph},   {"dl", Kind::Paragraph},
+    {"hr", Kind::Paragraph},  {"address", Kind::Paragraph}, {"blockquote", Kind::Paragraph},
+    {"dd", Kind::Line},       {"dt", Kind::Line},           {"section", Kind::Line},
+    {"article", Kind::Line},  {"header", Kind::Line},       {"footer", Kind::Line},
+    {"nav", Kind::Line},      {"aside", Kind::Line},        {"main", Kind::Line},
+    {"form", Kind::Line},     {"center", Kind::Line},       {"caption", Kind::Line},
 };
 
 Kind kindOf(std::string_view name) {
@@ -147,7 +141,10 @@ private:
     bool m_space = false;
 };
 
-// Outlook's conditional markers <![if ...]> and <![endif]> are not tags to the parser.
+// Outlook's conditional markers <![if ...]> and <![endif]> are not tags to the parser. A marker
+// ends at its first '>', right after its ']': the "<![endif]-->" that closes a conditional
+// comment is the comment's end, and taking the next "]>" anywhere for its end would cut the
+// comment open and hide the text after it.
 std::string withoutConditionalMarkers(std::string_view html) {
     std::string out;
     out.reserve(html.size());
@@ -156,14 +153,14 @@ std::string withoutConditionalMarkers(std::string_view html) {
         const std::size_t start = html.find("<![", position);
         if (start == std::string_view::npos)
             break;
-        const std::size_t close = html.find("]>", start);
+        const std::size_t close = html.find('>', start);
         const std::string_view word = html.substr(start + 3, 5);
-        const bool marker = close != std::string_view::npos &&
+        const bool marker = close != std::string_view::npos && html[close - 1] == ']' &&
                             (!strncasecmp(word.data(), "if", std::min<std::size_t>(2, word.size())) ||
                              (word.size() == 5 && !strncasecmp(word.data(), "endif", 5)));
         out.append(html, position, start - position);
         if (marker) {
-            position = close + 2;
+            position = close + 1;
         } else {
             out += "<![";
             position = start + 3;

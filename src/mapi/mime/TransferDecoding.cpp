@@ -27,6 +27,30 @@ std::string decodeBase64(std::string_view encoded) {
     return out;
 }
 
+bool isPlainlyNotBase64(std::string_view encoded) {
+    // Base64 lines hold no blanks and nothing outside its alphabet; text has a blank or a
+    // punctuation mark every few letters. A stray character or two (a broken line) is not enough.
+    std::size_t significant = 0;
+    std::size_t foreign = 0;
+    std::size_t lineStart = 0;
+    while (lineStart < encoded.size()) {
+        std::size_t end = encoded.find('\n', lineStart);
+        if (end == std::string_view::npos)
+            end = encoded.size();
+        std::string_view line = encoded.substr(lineStart, end - lineStart);
+        const std::size_t first = line.find_first_not_of(" \t\r");
+        if (first != std::string_view::npos) {
+            line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+            significant += line.size();
+            for (const char c : line)
+                if (!g_ascii_isalnum(c) && c != '+' && c != '/' && c != '=')
+                    ++foreign;
+        }
+        lineStart = end + 1;
+    }
+    return foreign * 20 > significant;
+}
+
 std::string decodeQuotedPrintable(std::string_view encoded) {
     std::string out;
     out.reserve(encoded.size());

@@ -10,6 +10,10 @@ namespace mapi::mime {
 
 std::string decodeBase64(std::string_view encoded);
 
+// Content labelled base64 that is ordinary text (words, blanks, punctuation): decoding it would
+// give garbage where a mail reader shows the text.
+bool isPlainlyNotBase64(std::string_view encoded);
+
 std::string decodeQuotedPrintable(std::string_view encoded);
 
 // Line ends of any kind (LF, CR LF, lone CR) as CR LF.
