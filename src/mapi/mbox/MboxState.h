@@ -105,7 +105,7 @@ public:
     void writeChanges();
     // Rewrites the folder's file now with its waiting changes.
     void writeChanges(const std::string& folderKey);
-    // How many rewrites and appends this store made: the count a benchmark reports.
+    // How many times this store wrote a folder file anew.
     std::uint64_t rewrites() const { return m_rewrites; }
 
     // Open messages: changes wait while more than the caller's own is open.

@@ -30,6 +30,9 @@ public:
     // Writes the changes still waiting, so a failure is told to the caller.
     HRESULT StoreLogoff(std::uint32_t& flags) override;
 
+    // How many times this store wrote a folder file anew.
+    std::uint64_t rewrites() const { return m_state->rewrites(); }
+
 private:
     std::shared_ptr<MboxState> m_state;
 };
