@@ -5,6 +5,7 @@
 #include "mapi/Profiles.h"
 #include "mapi/StoreProvider.h"
 #include "mapi/maildir/MaildirProvider.h"
+#include "mapi/mbox/MboxProvider.h"
 #include "platform/Hive.h"
 #include "ui/ConsoleApp.h"
 #include "ui/Options.h"
@@ -30,6 +31,7 @@ int terminalColumns() {
 std::shared_ptr<mapi::IMapi> makeMailSubsystem(ui::ConsoleDialogs& dialogs) {
     auto registry = std::make_shared<mapi::ProviderRegistry>();
     mapi::registerMaildirProvider(*registry);
+    mapi::registerMboxProvider(*registry);
     auto subsystem = std::make_shared<mapi::ProfileSubsystem>(
         mapi::profilesFromEnvironment(mapi::processEnvironment()), registry);
     subsystem->setPrompt(dialogs.profilePrompt());

@@ -1,0 +1,133 @@
+#include "mapi/mbox/MboxFolder.h"
+
+#include "mapi/RowTable.h"
+#include "mapi/maildir/MaildirState.h"
+#include "mapi/mbox/MboxMessage.h"
+
+namespace mapi {
+
+MboxFolder::MboxFolder(std::shared_ptr<MboxState> state, std::string key)
+    : m_state(std::move(state)), m_key(std::move(key)) {}
+
+HRESULT openMboxEntry(const std::shared_ptr<MboxState>& state, const Binary& entryId, Iid iid,
+                      std::uint32_t& objectType, std::shared_ptr<IMAPIProp>& object) {
+    const auto parsed = entryId.empty() ? std::optional<ParsedMboxEntryId>(ParsedMboxEntryId{true, "", {}, {}})
+                                        : state->parseEntryId(entryId);
+    if (!parsed)
+        return state->fail(MAPI_E_INVALID_ENTRYID,
+                           "The entry id names nothing in '" + state->tree().root().string() + "'");
+    if (parsed->isFolder) {
+        if (iid != Iid::IMAPIFolder && iid != Iid::IMAPIProp)
+            return MAPI_E_INTERFACE_NOT_SUPPORTED;
+        if (!state->tree().exists(parsed->folderKey))
+            return state->fail(MAPI_E_NOT_FOUND,
+                               "No folder '" + state->tree().file(parsed->folderKey).string() + "'");
+        object = std::make_shared<MboxFolder>(state, parsed->folderKey);
+        objectType = MAPI_FOLDER;
+        return S_OK;
+    }
+    if (iid != Iid::IMessage && iid != Iid::IMAPIProp)
+        return MAPI_E_INTERFACE_NOT_SUPPORTED;
+    const HRESULT hr = MboxMessage::open(state, *parsed, object);
+    if (succeeded(hr))
+        objectType = MAPI_MESSAGE;
+    return hr;
+}
+
+HRESULT MboxFolder::GetLastError(HRESULT result, std::uint32_t, std::optional<MapiError>& error) {
+    return m_state->lastError(result, error);
+}
+
+HRESULT MboxFolder::GetProps(const std::vector<PropTag>& tags, std::uint32_t, std::vector<PropValue>& values) {
+    const Row properties{
+        PropValue::string(PR_DISPLAY_NAME_A, m_state->tree().displayName(m_key)),
+        PropValue::binary(PR_ENTRYID, m_state->folderEntryId(m_key)),
+        PropValue::boolean(PR_SUBFOLDERS, !m_state->tree().children(m_key).empty()),
+    };
+    return answerProps(properties, tags, values);
+}
+
+HRESULT MboxFolder::SetProps(const std::vector<PropValue>&, std::vector<PropProblem>*) {
+    return MAPI_E_NO_SUPPORT;
+}
+
+HRESULT MboxFolder::SaveChanges(std::uint32_t) {
+    return S_OK;
+}
+
+HRESULT MboxFolder::OpenProperty(PropTag, Iid, std::uint32_t, std::uint32_t, std::shared_ptr<IStream>&) {
+    return MAPI_E_NOT_FOUND;
+}
+
+HRESULT MboxFolder::OpenEntry(const Binary& entryId, Iid iid, std::uint32_t, std::uint32_t& objectType,
+                              std::shared_ptr<IMAPIProp>& object) {
+    return openMboxEntry(m_state, entryId, iid, objectType, object);
+}
+
+HRESULT MboxFolder::GetContentsTable(std::uint32_t, std::shared_ptr<IMAPITable>& table) {
+    try {
+        table = std::make_shared<RowTable>(m_state->listFolder(m_key));
+        return S_OK;
+    } catch (const std::exception& error) {
+        return m_state->fail(error);
+    }
+}
+
+HRESULT MboxFolder::GetHierarchyTable(std::uint32_t, std::shared_ptr<IMAPITable>& table) {
+    RowSet rows;
+    for (const auto& child : m_state->tree().children(m_key))
+        rows.push_back({
+            PropValue::string(PR_DISPLAY_NAME_A, child.displayName),
+            PropValue::binary(PR_ENTRYID, m_state->folderEntryId(child.key)),
+            PropValue::boolean(PR_SUBFOLDERS, !m_state->tree().children(child.key).empty()),
+        });
+    table = std::make_shared<RowTable>(std::move(rows));
+    return S_OK;
+}
+
+HRESULT MboxFolder::CopyMessages(const std::vector<Binary>& entryList, Iid, IMAPIFolder& destination,
+                                 std::uintptr_t, void*, std::uint32_t flags) {
+    if ((flags & MESSAGE_MOVE) == 0)
+        return m_state->fail(MAPI_E_NO_SUPPORT, "Messages of an mbox store can be moved, not copied");
+    auto* target = dynamic_cast<MboxFolder*>(&destination);
+    if (!target)
+        return m_state->fail(MAPI_E_NO_SUPPORT, "Messages of an mbox store can be moved only into mbox folders");
+    HRESULT first = S_OK;
+    std::size_t moved = 0;
+    for (const auto& entryId : entryList) {
+        const HRESULT hr = moveOne(entryId, *target);
+        if (failed(hr) && first == S_OK)
+            first = hr;
+        if (succeeded(hr))
+            ++moved;
+    }
+    if (failed(first) && moved > 0)
+        return MAPI_W_PARTIAL_COMPLETION;
+    return first;
+}
+
+HRESULT MboxFolder::moveOne(const Binary& entryId, MboxFolder& destination) {
+    const auto parsed = m_state->parseEntryId(entryId);
+    if (!parsed || parsed->isFolder)
+        return m_state->fail(MAPI_E_INVALID_ENTRYID, "The entry id names no message of this store");
+    try {
+        const auto found = parsed->folderKey == m_key ? m_state->find(*parsed) : std::nullopt;
+        const MboxChange* waiting = found ? m_state->waiting(*found) : nullptr;
+        if (!found || (waiting && waiting->moveTo))
+            return m_state->fail(MAPI_E_NOT_FOUND,
+                                 "No such message in '" + m_state->tree().file(m_key).string() + "'");
+        if (destination.m_state == m_state && destination.m_key == m_key)
+            return S_OK;
+        if (!destination.m_state->tree().holdsMessages(destination.m_key))
+            return m_state->fail(MAPI_E_NO_SUPPORT, "The folder '" + destination.m_state->tree().displayName(destination.m_key) +
+                                                        "' holds no messages: it has no mail file");
+        m_state->change(*found, MboxChange{std::nullopt, std::nullopt, destination.m_state, destination.m_key});
+        return S_OK;
+    } catch (const std::exception& error) {
+        const HRESULT hr = m_state->fail(error);
+        destination.m_state->fail(error);
+        return hr;
+    }
+}
+
+} // namespace mapi
