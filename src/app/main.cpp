@@ -1,6 +1,8 @@
-// The program's entry point. Until the Qt window exists every start runs the console front end;
-// "--console" chooses it explicitly, and so does a session without a display.
+// The program's entry point: the window when the session has a display, else the console face;
+// "--console" chooses the console explicitly. "--dde-execute=TEXT" hands one request to the
+// running program and ends.
 
+#include "desktop/DesktopApp.h"
 #include "mapi/ProfileSubsystem.h"
 #include "mapi/Profiles.h"
 #include "mapi/StoreProvider.h"
@@ -9,6 +11,7 @@
 #include "platform/Hive.h"
 #include "ui/ConsoleApp.h"
 #include "ui/Options.h"
+#include "ui/RequestChannel.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -28,14 +31,39 @@ int terminalColumns() {
     return 80;
 }
 
-std::shared_ptr<mapi::IMapi> makeMailSubsystem(ui::ConsoleDialogs& dialogs) {
+// The one place the store providers are registered, for both faces.
+std::shared_ptr<mapi::ProfileSubsystem> makeMailSubsystem() {
     auto registry = std::make_shared<mapi::ProviderRegistry>();
     mapi::registerMaildirProvider(*registry);
     mapi::registerMboxProvider(*registry);
-    auto subsystem = std::make_shared<mapi::ProfileSubsystem>(
-        mapi::profilesFromEnvironment(mapi::processEnvironment()), registry);
+    return std::make_shared<mapi::ProfileSubsystem>(mapi::profilesFromEnvironment(mapi::processEnvironment()),
+                                                    registry);
+}
+
+std::shared_ptr<mapi::IMapi> makeConsoleMailSubsystem(ui::ConsoleDialogs& dialogs) {
+    auto subsystem = makeMailSubsystem();
     subsystem->setPrompt(dialogs.profilePrompt());
     return subsystem;
+}
+
+bool hasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* value = std::getenv(name); value && *value)
+            return true;
+    return false;
+}
+
+// Exit status 0 once the running program acknowledged the request, 1 when none listens.
+int sendRequest(const std::string& text, const char* programPath) {
+    try {
+        const auto socket = ui::requestSocketPath(ui::requestFolder(), ui::requestService(programPath));
+        if (ui::sendRequest(socket, text))
+            return ui::ExitSuccess;
+        std::cerr << "larkspire: no running Larkspire answers at " << socket.string() << "\n";
+    } catch (const std::exception& error) {
+        std::cerr << "larkspire: " << error.what() << "\n";
+    }
+    return ui::ExitErrorShown;
 }
 
 // "--help" and "--version" alone answer without the start-up, which would write to the registry.
@@ -52,7 +80,11 @@ bool onlyInformation(const std::vector<std::string>& arguments) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (!arguments.empty() && arguments.front() == "--console")
+    constexpr std::string_view kRequestOption = "--dde-execute=";
+    if (arguments.size() == 1 && arguments.front().starts_with(kRequestOption))
+        return sendRequest(arguments.front().substr(kRequestOption.size()), argv[0]);
+    const bool console = !arguments.empty() && arguments.front() == "--console";
+    if (console)
         arguments.erase(arguments.begin());
 
     if (onlyInformation(arguments)) {
@@ -62,6 +94,12 @@ int main(int argc, char** argv) {
         return ui::ExitSuccess;
     }
 
+    if (!console && hasDisplay())
+        return desktop::runDesktop(argc, argv, arguments,
+                                   desktop::DesktopEnvironment{.hiveFile = platform::defaultHivePath(),
+                                                               .version = LARKSPIRE_VERSION,
+                                                               .makeMapi = makeMailSubsystem});
+
     const ui::ConsoleEnvironment environment{.in = std::cin,
                                              .out = std::cout,
                                              .err = std::cerr,
@@ -70,6 +108,6 @@ int main(int argc, char** argv) {
                                              .columns = terminalColumns(),
                                              .hiveFile = platform::defaultHivePath(),
                                              .version = LARKSPIRE_VERSION,
-                                             .makeMapi = makeMailSubsystem};
+                                             .makeMapi = makeConsoleMailSubsystem};
     return ui::runConsole(arguments, environment);
 }

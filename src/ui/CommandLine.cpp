@@ -6,6 +6,7 @@
 #include "services/ProductLinks.h"
 #include "ui/MainWindow.h"
 #include "ui/ScopedFlag.h"
+#include "ui/TextLines.h"
 
 #include <cerrno>
 #include <chrono>
@@ -30,7 +31,7 @@ std::string upper(const std::string& text) {
     return platform::upperCaseUtf8(text);
 }
 
-// A switch file's lines; a line ends at CR LF, CR or LF, and a final line end adds no line.
+// A switch file's lines.
 std::vector<std::string> readLines(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -38,22 +39,7 @@ std::vector<std::string> readLines(const std::string& path) {
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
         throw std::runtime_error("Cannot read file \"" + path + "\". " + std::strerror(errno));
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty())
-        lines.push_back(line);
-    return lines;
+    return splitLines(text);
 }
 
 } // namespace
@@ -101,6 +87,20 @@ void MainWindow::processSwitchFile(const std::string& argument) {
     for (const std::string& line : readLines(argument.substr(3)))
         if (!line.empty())
             processSwitch(line);
+}
+
+void MainWindow::AppDDEExecuteMacro(const std::string& command) {
+    static constexpr std::string_view kFileOpen = "[FileOpen(\"";
+    std::string text;
+    for (const std::string& line : splitLines(command))
+        text += line + "\r\n";
+    if (startsWith(text, kFileOpen)) {
+        std::string path = text.substr(kFileOpen.size(), kMaxOptionFilePath);
+        path = path.substr(0, path.find('"'));
+        openFile(path);
+    } else {
+        dialogs().ShowInfo(i18n::LoadTextFmt(8450, "Invalid DDE message %s", {text}));
+    }
 }
 
 void MainWindow::showInvalidParameter(const std::string& argument) {

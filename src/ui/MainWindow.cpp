@@ -212,14 +212,24 @@ void MainWindow::setTitle() {
     m_controls.setCaption(title());
 }
 
-void MainWindow::ProfileClick() {
+void MainWindow::applyLogonParameters() {
+    // A change of login logs the session off, which would pull the stores from under a run.
+    if (m_running) {
+        m_logonPending = true;
+        return;
+    }
+    m_logonPending = false;
     m_session->SetLogonParameters(m_controls.profile(), m_controls.profileName(), m_controls.password());
+}
+
+void MainWindow::ProfileClick() {
+    applyLogonParameters();
     m_controls.setLoginNameEnabled(m_controls.profile() == settings::NamedProfile);
     setModified(true);
 }
 
 void MainWindow::profileNameChange() {
-    m_session->SetLogonParameters(m_controls.profile(), m_controls.profileName(), m_controls.password());
+    applyLogonParameters();
     setModified(true);
 }
 
@@ -279,6 +289,8 @@ void MainWindow::PageControlChange() {
 }
 
 void MainWindow::testLoginClick() {
+    if (m_running)
+        return; // a fresh logon would replace the session the run works in
     m_session->Logon();
     dialogs().MessageDialog(i18n::LoadText(4441, "Login succeeded"), platform::DialogKind::Information,
                             platform::DialogButton::OK, 0);
@@ -306,17 +318,26 @@ void MainWindow::finishButtonClick() {
     engine::RunJob job = runJobFrom(*copy);
     copy.reset();
     const std::weak_ptr<engine::StatusSink> status = m_services.createStatusWindow();
-    ScopedFlag running(m_running);
-    engine::TEmailThread run(std::move(job), status, *this);
+    m_runJobGeneration = m_jobGeneration;
+    {
+        ScopedFlag running(m_running);
+        engine::TEmailThread run(std::move(job), status, *this);
+    }
+    if (m_logonPending)
+        applyLogonParameters();
 }
 
 void MainWindow::setFirstNumber(std::int32_t number) {
+    // An option file opened during the run replaced the job: its numbering is not the run's.
+    if (m_runJobGeneration != m_jobGeneration)
+        return;
     m_controls.setFirstNumber(number);
     FileNameFormatChange();
 }
 
 void MainWindow::openFile(const std::string& path) {
     settings::loadOptionFile(*m_settings, path);
+    ++m_jobGeneration;
     setTitle();
     settingsToControls();
     m_recent.add(path);
@@ -333,6 +354,8 @@ void MainWindow::SaveFile(const std::string& path) {
 }
 
 void MainWindow::saveUpdatedCount() {
+    if (m_runJobGeneration != m_jobGeneration)
+        return;
     if (m_updateCount && !m_settings->optionFileName.empty())
         SaveFile(m_settings->optionFileName);
 }

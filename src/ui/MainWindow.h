@@ -106,6 +106,10 @@ public:
     void processSwitch(const std::string& argument);
     void processSwitchFile(const std::string& argument);
 
+    // A request of the request channel (the DDE execute command): "[FileOpen(\"path\"...)]" opens
+    // the file without a save question; any other text is shown as an invalid message.
+    void AppDDEExecuteMacro(const std::string& command);
+
     // The application's error box.
     void showApplicationError(const std::exception& error);
     void showApplicationError(const std::exception_ptr& error);
@@ -143,6 +147,8 @@ private:
     void refreshSampleName();
     void applyEnabling();
     void showInvalidParameter(const std::string& argument);
+    // The Login page's values to the session; held back while a run uses the session.
+    void applyLogonParameters();
 
     MainWindowControls& m_controls;
     MainWindowServices m_services;
@@ -163,6 +169,10 @@ private:
     std::optional<platform::OptionFileLock> m_jobLock; // the command line's "/F=" file
     bool m_endRequested = false;
     bool m_running = false;
+    bool m_logonPending = false; // the Login page changed during a run
+    // Counts option files opened: a run's number goes back only to the job it was started from.
+    std::uint64_t m_jobGeneration = 0;
+    std::uint64_t m_runJobGeneration = 0;
     int m_invalidParameters = 0;
 };
 

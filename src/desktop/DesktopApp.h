@@ -1,0 +1,25 @@
+#pragma once
+// The program with its window: the Qt application, the main window, the request channel's
+// server and the message loop, until the main window closes.
+
+#include "mapi/ProfileSubsystem.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace desktop {
+
+struct DesktopEnvironment {
+    std::filesystem::path hiveFile;
+    std::string version;
+    // The mail subsystem; the window fills its login prompt.
+    std::function<std::shared_ptr<mapi::ProfileSubsystem>()> makeMapi;
+};
+
+int runDesktop(int& argc, char** argv, const std::vector<std::string>& arguments,
+               const DesktopEnvironment& environment);
+
+} // namespace desktop

@@ -1,0 +1,439 @@
+#include "desktop/TForm1.h"
+
+#include "desktop/QtText.h"
+#include "desktop/TAboutBox.h"
+#include "platform/ProgramFolder.h"
+#include "ui/ProductLinks.h"
+#include "ui_TForm1.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QUrl>
+
+#include <iostream>
+
+namespace desktop {
+
+namespace {
+
+void setChecked(QButtonGroup& group, int item) {
+    if (QAbstractButton* button = group.button(item))
+        button->setChecked(true);
+}
+
+void setLineText(QLineEdit& edit, const std::string& text) {
+    const QSignalBlocker quiet(edit);
+    edit.setText(toQt(text));
+}
+
+// "&1 path" ... "1&0 path": numbered from 1 as accelerators; an "&" of the path stays a character.
+QString recentEntryText(std::size_t index, const std::string& path) {
+    const std::string number = std::to_string(index + 1);
+    const QString accelerated = toQt(number.substr(0, number.size() - 1) + "&" + number.back());
+    return accelerated + QLatin1Char(' ') + toQt(path).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
+TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWidget* parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::TForm1>()), m_services(std::move(services)) {
+    m_ui->setupUi(this);
+    m_profileGroup.addButton(m_ui->profileDefault, 0);
+    m_profileGroup.addButton(m_ui->profilePrompt, 1);
+    m_profileGroup.addButton(m_ui->profileUserName, 2);
+    m_emailsFromGroup.addButton(m_ui->emailsFromInbox, ui::DefaultInboxItem);
+    m_emailsFromGroup.addButton(m_ui->emailsFromFolder, ui::FolderItem);
+    m_emailsToGroup.addButton(m_ui->emailsToLeave, ui::LeaveItem);
+    m_emailsToGroup.addButton(m_ui->emailsToMove, ui::MoveItem);
+    m_emailsToGroup.addButton(m_ui->emailsToTag, ui::TagItem);
+
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    m_ui->FileNameFormat->setFont(fixed);
+    m_ui->sampleName->setFont(fixed);
+    m_ui->goPicture->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(64, 64));
+    m_ui->openButton->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    m_ui->saveButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    m_ui->helpButton->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    // A control's hint shows in the status bar as well as over the control.
+    for (QWidget* widget : findChildren<QWidget*>())
+        if (!widget->toolTip().isEmpty() && widget->statusTip().isEmpty())
+            widget->setStatusTip(widget->toolTip());
+    m_ui->Recentfiles1->setEnabled(false);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    m_window = std::make_unique<ui::MainWindow>(*this, windowServices());
+    m_options = std::make_unique<ui::Options>(*m_window, std::cout, m_services.version);
+    m_window->setOptionHandler([this](const std::string& argument) { m_options->process(argument); });
+    connectControls();
+    connectMenus();
+
+    m_created = m_window->FormCreate(std::move(arguments));
+    if (!m_created)
+        return;
+    showRecentFiles(m_window->recentFiles().paths());
+    m_chooser = new TchooseFolder(
+        m_window->session(), [this](const std::exception& error) { m_window->showApplicationError(error); },
+        platform::systemLocale(), this);
+    // The private start-up message: the second half runs once the event loop turns.
+    QMetaObject::invokeMethod(this, &TForm1::afterCreate, Qt::QueuedConnection);
+}
+
+TForm1::~TForm1() {
+    if (m_window)
+        m_window->FormDestroy();
+}
+
+ui::MainWindowServices TForm1::windowServices() {
+    ui::MainWindowServices services;
+    services.mapi = m_services.mapi;
+    services.hive = m_services.hive;
+    services.dialogs = m_services.dialogs;
+    services.createStatusWindow = [this] { return createStatusWindow(); };
+    services.shellOpen = [this](const std::string& target) { shellOpen(target); };
+    services.chooseFileToOpen = [this]() -> std::optional<std::string> {
+        if (const auto path = m_services.files->openOptionFile(this, toQt(platform::programFolder())))
+            return fromQt(*path);
+        return std::nullopt;
+    };
+    services.chooseFileToSave = [this]() -> std::optional<std::string> {
+        if (const auto path = m_services.files->saveOptionFile(this, toQt(platform::programFolder())))
+            return fromQt(*path);
+        return std::nullopt;
+    };
+    return services;
+}
+
+template <class Action> void TForm1::act(Action&& action) {
+    try {
+        action();
+    } catch (...) {
+        m_window->showApplicationError(std::current_exception());
+    }
+    // A close asked for during a run takes effect once the run has returned.
+    if (m_closeAfterRun && !m_window->running()) {
+        m_closeAfterRun = false;
+        close();
+    }
+}
+
+void TForm1::afterCreate() {
+    act([this] { m_window->afterCreate(); });
+    m_startupDone = true;
+    emit startupFinished();
+    if (m_window->endRequested())
+        close();
+}
+
+std::function<void()> TForm1::handlerFor(void (ui::MainWindow::*member)()) {
+    return [this, member] { act([this, member] { (m_window.get()->*member)(); }); };
+}
+
+void TForm1::connectControls() {
+    connect(&m_profileGroup, &QButtonGroup::idClicked, this, handlerFor(&ui::MainWindow::ProfileClick));
+    connect(m_ui->profileName, &QLineEdit::textChanged, this, handlerFor(&ui::MainWindow::profileNameChange));
+    connect(m_ui->password, &QLineEdit::textChanged, this, handlerFor(&ui::MainWindow::profileNameChange));
+    connect(m_ui->testLogin, &QPushButton::clicked, this, handlerFor(&ui::MainWindow::testLoginClick));
+    connect(&m_emailsFromGroup, &QButtonGroup::idClicked, this,
+            handlerFor(&ui::MainWindow::emailsFrom1Click));
+    connect(&m_emailsToGroup, &QButtonGroup::idClicked, this, handlerFor(&ui::MainWindow::emailsToClick));
+    connect(m_ui->tagText, &QLineEdit::textChanged, this, handlerFor(&ui::MainWindow::changeOccured));
+    connect(m_ui->descending, &QCheckBox::toggled, this, handlerFor(&ui::MainWindow::changeOccured));
+    connect(m_ui->sortOrder, &QComboBox::currentIndexChanged, this,
+            handlerFor(&ui::MainWindow::changeOccured));
+    connect(m_ui->readStatus, &QCheckBox::toggled, this, handlerFor(&ui::MainWindow::changeOccured));
+    connect(m_ui->Directory, &QLineEdit::textChanged, this, handlerFor(&ui::MainWindow::changeOccured));
+    connect(m_ui->FileNameFormat, &QComboBox::editTextChanged, this,
+            handlerFor(&ui::MainWindow::FileNameFormatChange));
+    connect(m_ui->firstNumber, &QSpinBox::valueChanged, this,
+            handlerFor(&ui::MainWindow::FileNameFormatChange));
+    connect(m_ui->prevButton, &QPushButton::clicked, this, handlerFor(&ui::MainWindow::prevButtonClick));
+    connect(m_ui->nextButton, &QPushButton::clicked, this, handlerFor(&ui::MainWindow::nextButtonClick));
+    connect(m_ui->PageControl, &QTabWidget::currentChanged, this,
+            handlerFor(&ui::MainWindow::PageControlChange));
+    connect(m_ui->finishButton, &QPushButton::clicked, this, handlerFor(&ui::MainWindow::finishButtonClick));
+    connect(m_ui->exitButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->browseFromFolder, &QToolButton::clicked, this, [this] { chooseFolder(true); });
+    connect(m_ui->browseToFolder, &QToolButton::clicked, this, [this] { chooseFolder(false); });
+    connect(m_ui->DirectoryButton, &QToolButton::clicked, this, [this] { chooseDirectory(); });
+    m_ui->messageSource->installEventFilter(this);
+    m_ui->messageDestination->installEventFilter(this);
+    m_ui->Directory->installEventFilter(this);
+}
+
+void TForm1::connectMenus() {
+    connect(m_ui->Open1, &QAction::triggered, this, handlerFor(&ui::MainWindow::Open1Click));
+    connect(m_ui->openButton, &QAction::triggered, this, handlerFor(&ui::MainWindow::Open1Click));
+    connect(m_ui->Save1, &QAction::triggered, this, handlerFor(&ui::MainWindow::Save1Click));
+    connect(m_ui->saveButton, &QAction::triggered, this, handlerFor(&ui::MainWindow::Save1Click));
+    connect(m_ui->Saveas1, &QAction::triggered, this, handlerFor(&ui::MainWindow::Saveas1Click));
+    connect(m_ui->Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(m_ui->Cut1, &QAction::triggered, this, [this] { postEditRequest("cut"); });
+    connect(m_ui->Copy1, &QAction::triggered, this, [this] { postEditRequest("copy"); });
+    connect(m_ui->Paste1, &QAction::triggered, this, [this] { postEditRequest("paste"); });
+    connect(m_ui->BrowseTextFilesfolder1, &QAction::triggered, this, [this] { browseTextFilesFolder(); });
+    connect(m_ui->QuenbySoftwareHomePage1, &QAction::triggered, this, [this] {
+        act([this] { shellOpen(ui::addLinkParameters(ui::kCompanyAddress, "QuenbySoftwareHomePage1")); });
+    });
+    connect(m_ui->About1, &QAction::triggered, this, [this] {
+        TAboutBox about(toQt(m_services.version), this);
+        about.exec();
+    });
+    // Entries whose windows come with the help viewer, the tips and the update check.
+    for (QAction* entry : {m_ui->Changelanguage1, m_ui->Contents1, m_ui->Index1, m_ui->ShowTipoftheDay1,
+                           m_ui->LarkspireHomePage1, m_ui->CheckwebforLarkspireupdates1,
+                           m_ui->SubscribetoLarkspireupdatelist1, m_ui->Technicalsupport1, m_ui->helpButton})
+        connect(entry, &QAction::triggered, this, [this, entry] { notAvailableYet(entry->text()); });
+}
+
+void TForm1::notAvailableYet(const QString& entry) {
+    QString name = entry;
+    name.remove(QLatin1Char('&'));
+    m_services.dialogs->ShowInfo(fromQt(name) + " is not available yet.");
+}
+
+void TForm1::shellOpen(const std::string& target) {
+    if (m_services.shellOpen) {
+        m_services.shellOpen(target);
+        return;
+    }
+    // The target reaches the clipboard first, so the user can open it by hand if the desktop cannot.
+    QGuiApplication::clipboard()->setText(toQt(target));
+    const QUrl url =
+        target.find("://") != std::string::npos ? QUrl(toQt(target)) : QUrl::fromLocalFile(toQt(target));
+    if (!QDesktopServices::openUrl(url))
+        throw std::runtime_error("Shell command failed. It has been copied to the clipboard.\r\n" + target);
+}
+
+std::weak_ptr<engine::StatusSink> TForm1::createStatusWindow() {
+    auto* form = new TTstatusForm(this);
+    auto sink = std::make_shared<StatusWindowSink>(form);
+    // Released when it closes: the run, holding only a weak pointer, sees it gone.
+    connect(form, &TTstatusForm::closed, this, [this, form] {
+        if (m_status && m_status->form() == form)
+            m_status.reset();
+    });
+    m_status = sink;
+    form->show();
+    return sink;
+}
+
+void TForm1::requestReceived(const std::string& command) {
+    act([this, &command] { m_window->AppDDEExecuteMacro(command); });
+}
+
+void TForm1::chooseFolder(bool source) {
+    act([this, source] {
+        if (m_chooser->exec() == QDialog::Accepted)
+            m_window->folderChosen(source, m_chooser->path(), m_chooser->selectedFolder());
+    });
+}
+
+void TForm1::chooseDirectory() {
+    if (const auto folder = m_services.files->chooseFolder(this, m_ui->Directory->text()))
+        m_ui->Directory->setText(*folder);
+}
+
+void TForm1::browseTextFilesFolder() {
+    act([this] { shellOpen(directory()); });
+}
+
+void TForm1::postEditRequest(const char* slot) {
+    QWidget* focus = QApplication::focusWidget();
+    auto* edit = qobject_cast<QLineEdit*>(focus);
+    if (!edit && focus)
+        edit = focus->findChild<QLineEdit*>();
+    if (edit)
+        QMetaObject::invokeMethod(edit, slot, Qt::QueuedConnection);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (m_window->running()) {
+        // The run still uses the session and this window: it is ended as a cancel, and the
+        // window closes once it has returned.
+        event->ignore();
+        m_closeAfterRun = true;
+        if (TTstatusForm* form = statusWindow())
+            form->close();
+        return;
+    }
+    try {
+        if (!m_window->FormCloseQuery()) {
+            event->ignore();
+            return;
+        }
+        m_window->FormClose();
+    } catch (...) {
+        m_window->showApplicationError(std::current_exception());
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (m_chooser)
+        m_chooser->close();
+    emit closedForGood();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    const bool click = event->type() == QEvent::MouseButtonRelease;
+    if (click && watched == m_ui->messageSource && m_ui->messageSource->isEnabled())
+        chooseFolder(true);
+    else if (click && watched == m_ui->messageDestination && m_ui->messageDestination->isEnabled())
+        chooseFolder(false);
+    else if (event->type() == QEvent::MouseButtonDblClick && watched == m_ui->Directory)
+        browseTextFilesFolder();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::event(QEvent* event) {
+    // An empty hint leaves the status bar as it is.
+    if (event->type() == QEvent::StatusTip && static_cast<QStatusTipEvent*>(event)->tip().isEmpty())
+        return true;
+    return QMainWindow::event(event);
+}
+
+int TForm1::profile() const {
+    return m_profileGroup.checkedId();
+}
+void TForm1::setProfile(int item) {
+    setChecked(m_profileGroup, item);
+}
+std::string TForm1::profileName() const {
+    return fromQt(m_ui->profileName->text());
+}
+void TForm1::setProfileName(const std::string& text) {
+    setLineText(*m_ui->profileName, text);
+}
+std::string TForm1::password() const {
+    return fromQt(m_ui->password->text());
+}
+void TForm1::setLoginNameEnabled(bool enabled) {
+    m_ui->profileName->setEnabled(enabled);
+    m_ui->password->setEnabled(enabled);
+}
+int TForm1::emailsFrom() const {
+    return m_emailsFromGroup.checkedId();
+}
+void TForm1::setEmailsFrom(int item) {
+    setChecked(m_emailsFromGroup, item);
+}
+std::string TForm1::messageSource() const {
+    return fromQt(m_ui->messageSource->text());
+}
+void TForm1::setMessageSource(const std::string& text) {
+    setLineText(*m_ui->messageSource, text);
+}
+void TForm1::setSourceFolderEnabled(bool enabled) {
+    m_ui->messageSource->setEnabled(enabled);
+    m_ui->browseFromFolder->setEnabled(enabled);
+}
+int TForm1::sortOrder() const {
+    return m_ui->sortOrder->currentIndex();
+}
+void TForm1::setSortOrder(int item) {
+    const QSignalBlocker quiet(m_ui->sortOrder);
+    m_ui->sortOrder->setCurrentIndex(item);
+}
+bool TForm1::descending() const {
+    return m_ui->descending->isChecked();
+}
+void TForm1::setDescending(bool checked) {
+    const QSignalBlocker quiet(m_ui->descending);
+    m_ui->descending->setChecked(checked);
+}
+int TForm1::emailsTo() const {
+    return m_emailsToGroup.checkedId();
+}
+void TForm1::setEmailsTo(int item) {
+    setChecked(m_emailsToGroup, item);
+}
+std::string TForm1::messageDestination() const {
+    return fromQt(m_ui->messageDestination->text());
+}
+void TForm1::setMessageDestination(const std::string& text) {
+    setLineText(*m_ui->messageDestination, text);
+}
+void TForm1::setDestinationFolderEnabled(bool enabled) {
+    m_ui->messageDestination->setEnabled(enabled);
+    m_ui->browseToFolder->setEnabled(enabled);
+}
+std::string TForm1::tagText() const {
+    return fromQt(m_ui->tagText->text());
+}
+void TForm1::setTagText(const std::string& text) {
+    setLineText(*m_ui->tagText, text);
+}
+void TForm1::setTagTextEnabled(bool enabled) {
+    m_ui->tagText->setEnabled(enabled);
+}
+bool TForm1::readStatus() const {
+    return m_ui->readStatus->isChecked();
+}
+void TForm1::setReadStatus(bool checked) {
+    const QSignalBlocker quiet(m_ui->readStatus);
+    m_ui->readStatus->setChecked(checked);
+}
+std::string TForm1::directory() const {
+    return fromQt(m_ui->Directory->text());
+}
+void TForm1::setDirectory(const std::string& text) {
+    setLineText(*m_ui->Directory, text);
+}
+std::string TForm1::fileNameFormat() const {
+    return fromQt(m_ui->FileNameFormat->currentText());
+}
+void TForm1::setFileNameFormat(const std::string& text) {
+    const QSignalBlocker quiet(m_ui->FileNameFormat);
+    m_ui->FileNameFormat->setEditText(toQt(text));
+}
+std::int32_t TForm1::firstNumber() const {
+    return m_ui->firstNumber->value();
+}
+void TForm1::setFirstNumber(std::int32_t value) {
+    const QSignalBlocker quiet(m_ui->firstNumber);
+    m_ui->firstNumber->setValue(value);
+}
+void TForm1::setSampleName(const std::string& text, bool isError) {
+    m_ui->sampleName->setText(toQt(text));
+    QPalette palette = m_ui->sampleName->palette();
+    palette.setColor(QPalette::WindowText,
+                     isError ? QColor(Qt::red) : this->palette().color(QPalette::WindowText));
+    m_ui->sampleName->setPalette(palette);
+}
+int TForm1::pageIndex() const {
+    return m_ui->PageControl->currentIndex();
+}
+void TForm1::setPageIndex(int index) {
+    const QSignalBlocker quiet(m_ui->PageControl);
+    m_ui->PageControl->setCurrentIndex(index);
+}
+void TForm1::setNavigationEnabled(bool back, bool next) {
+    m_ui->prevButton->setEnabled(back);
+    m_ui->nextButton->setEnabled(next);
+}
+void TForm1::setCaption(const std::string& text) {
+    setWindowTitle(toQt(text));
+}
+void TForm1::showRecentFiles(const std::vector<std::string>& paths) {
+    QMenu& menu = *m_ui->Recentfiles1;
+    // The entry chosen may be the one whose handler is running: entries go later, not now.
+    for (QAction* entry : menu.actions()) {
+        menu.removeAction(entry);
+        entry->deleteLater();
+    }
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string path = paths[i];
+        connect(menu.addAction(recentEntryText(i, path)), &QAction::triggered, this,
+                [this, path] { act([this, &path] { m_window->recentFilesClick(path); }); });
+    }
+    menu.setEnabled(!paths.empty());
+}
+
+} // namespace desktop
