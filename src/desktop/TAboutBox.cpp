@@ -1,7 +1,7 @@
 #include "desktop/TAboutBox.h"
 
 #include "desktop/QtText.h"
-#include "ui/ProductLinks.h"
+#include "services/ProductLinks.h"
 #include "ui_TAboutBox.h"
 
 namespace desktop {
@@ -9,7 +9,7 @@ namespace desktop {
 TAboutBox::TAboutBox(const QString& version, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TAboutBox>()) {
     m_ui->setupUi(this);
-    const QString product = toQt(std::string(ui::kProductName));
+    const QString product = toQt(std::string(services::kProductName));
     setWindowTitle(QStringLiteral("About ") + product);
     m_ui->ProductName->setText(product);
     m_ui->Version->setText(QStringLiteral("Version ") + version);

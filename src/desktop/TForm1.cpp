@@ -3,7 +3,7 @@
 #include "desktop/QtText.h"
 #include "desktop/TAboutBox.h"
 #include "platform/ProgramFolder.h"
-#include "ui/ProductLinks.h"
+#include "services/ProductLinks.h"
 #include "ui_TForm1.h"
 
 #include <QApplication>
@@ -180,7 +180,9 @@ void TForm1::connectMenus() {
     connect(m_ui->Paste1, &QAction::triggered, this, [this] { postEditRequest("paste"); });
     connect(m_ui->BrowseTextFilesfolder1, &QAction::triggered, this, [this] { browseTextFilesFolder(); });
     connect(m_ui->QuenbySoftwareHomePage1, &QAction::triggered, this, [this] {
-        act([this] { shellOpen(ui::addLinkParameters(ui::kCompanyAddress, "QuenbySoftwareHomePage1")); });
+        act([this] {
+            shellOpen(services::addLinkParameters(services::companyAddress(), "QuenbySoftwareHomePage1"));
+        });
     });
     connect(m_ui->About1, &QAction::triggered, this, [this] {
         TAboutBox about(toQt(m_services.version), this);
