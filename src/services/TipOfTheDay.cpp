@@ -50,7 +50,14 @@ std::string tipTitle(std::string_view line) {
 }
 
 std::string tipText(std::string_view line) {
-    const std::string_view text = line.substr(line.empty() ? 0 : 1, kMaxTipText);
+    std::string_view text = line.substr(line.empty() ? 0 : 1);
+    if (text.size() > kMaxTipText) {
+        // Text is UTF-8 here: the cut goes before a character that would not fit whole.
+        std::size_t cut = kMaxTipText;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+        text = text.substr(0, cut);
+    }
     return platform::format(text, {kLineBreak, kLineBreak, kLineBreak, kLineBreak, kLineBreak});
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // What the update dialog does, without its widgets: "remind me later", the request for the
 // versions file, and the outcome of the reply. The dialog implements UpdateView and forwards its
-// button presses; the reply arrives on the dialog's thread through THTTPGet's completion.
+// button presses; the reply arrives on the dialog's thread through THTTPGet's completion. Handling
+// the reply may throw (the page cannot be opened, a translated question does not fit its
+// argument): the window's error box shows it, as for any other handler.
 
 #include "platform/DialogService.h"
 #include "services/THTTPGet.h"

@@ -71,6 +71,9 @@ TEST(TipsFile, TextIsCutAt255Characters) {
     for (int i = 0; i < 299; ++i)
         line += static_cast<char>('a' + i % 26);
     EXPECT_EQ(services::tipText(line), line.substr(1, 255));
+    // A two-byte character that would straddle the limit is left out whole.
+    const std::string accented = "^" + std::string(254, 'a') + "\xC3\xA9" + "tail";
+    EXPECT_EQ(services::tipText(accented), std::string(254, 'a'));
 }
 
 TEST(TipsFile, DirectivesOtherThanLineBreaksAreFormatErrors) {

@@ -160,6 +160,8 @@ TEST_F(UpdateCheckFixture, EndlessBodyIsAFailure) {
     checkNow(server.address());
     EXPECT_EQ(view.status, "Error connecting to web site");
     EXPECT_TRUE(server.waitForClientGone());
+    // The client gave up because of the size, after a little more than the limit.
+    EXPECT_GT(server.bodyBytesSent(), services::THTTPGet::kMaxBody);
     EXPECT_LT(server.bodyBytesSent(), 64u * 1024 * 1024);
 }
 
