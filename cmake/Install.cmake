@@ -21,18 +21,24 @@ install(CODE "
   file(CREATE_LINK ../${LARKSPIRE_PROGRAM_DIR}/larkspire
        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/larkspire\" SYMBOLIC)")
 
-# Debian keeps manual pages compressed; -n leaves the name and time out, so the package is
-# reproducible. Built with the program, so a package of the program alone has its page.
-set(larkspire_man_page ${CMAKE_BINARY_DIR}/man/larkspire.1.gz)
-add_custom_command(
-  OUTPUT ${larkspire_man_page}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/docs/larkspire.1 > ${larkspire_man_page}
-  DEPENDS ${PROJECT_SOURCE_DIR}/docs/larkspire.1
-  VERBATIM)
-add_custom_target(larkspire-man-page DEPENDS ${larkspire_man_page})
-add_dependencies(larkspire larkspire-man-page)
-install(FILES ${larkspire_man_page} DESTINATION share/man/man1)
+# Debian keeps manual pages and changelogs compressed; -n leaves the name and time out, so the
+# package is reproducible. Made with the program, so a package of the program alone has them.
+function(larkspire_compressed source output)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND gzip -9nc ${source} > ${output}
+    DEPENDS ${source}
+    VERBATIM)
+endfunction()
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/doc)
+configure_file(packaging/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
+larkspire_compressed(${PROJECT_SOURCE_DIR}/docs/larkspire.1 ${CMAKE_BINARY_DIR}/doc/larkspire.1.gz)
+larkspire_compressed(${CMAKE_BINARY_DIR}/doc/changelog ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+add_custom_target(larkspire-docs DEPENDS ${CMAKE_BINARY_DIR}/doc/larkspire.1.gz
+                                         ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+add_dependencies(larkspire larkspire-docs)
+install(FILES ${CMAKE_BINARY_DIR}/doc/larkspire.1.gz DESTINATION share/man/man1)
+install(FILES ${CMAKE_BINARY_DIR}/doc/changelog.gz DESTINATION share/doc/larkspire)
 
 install(FILES packaging/larkspire.desktop DESTINATION share/applications
         RENAME ${LARKSPIRE_DESKTOP_ID}.desktop)

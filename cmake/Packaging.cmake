@@ -7,12 +7,13 @@ set(CPACK_PACKAGE_VENDOR "Quenby Software")
 set(CPACK_PACKAGE_CONTACT "Quenby Software <support@quenby-software.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "save e-mail messages as numbered plain-text files")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Larkspire logs on to a mail profile, reads the messages of one folder of a mail store\n"
-    "(Maildir, mbox, IMAP) and writes each message's plain-text body into a file of its own,\n"
-    "named from a format such as %SUBJECT or mail%5.5d.txt and stamped with the message's\n"
-    "received time. Afterwards it leaves the message, moves it, or tags its subject.\n"
-    "Jobs are edited in a four-page wizard, saved to option files (*.lks) and run\n"
-    "unattended from the command line, from cron or from a systemd timer.")
+    "Larkspire logs on to a mail profile, reads the messages of one folder of\n"
+    "a mail store (Maildir, mbox, IMAP) and writes each message's plain-text\n"
+    "body into a file of its own, named from a format such as %SUBJECT or\n"
+    "mail%5.5d.txt and stamped with the message's received time. Afterwards\n"
+    "it leaves the message, moves it, or tags its subject.\n"
+    "Jobs are edited in a four-page wizard, saved to option files (*.lks) and\n"
+    "run unattended from the command line, from cron or from a systemd timer.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -67,9 +67,9 @@ run --set="Save folder=$scratch/out" --set="Number format=mail%3.3d.txt" --set="
   --set="sort order=1" --save-as="$job" /Q >"$scratch/save.log" 2>&1 || { cat "$scratch/save.log" >&2; fail "saving the job"; }
 
 # A run of the same job that still holds the option file makes the next one wait for it.
-flock "$scratch/.job.lks.lock" sleep 1 &
+flock "$scratch/.job.lks.lock" sh -c "touch '$scratch/held'; sleep 1" &
 holder=$!
-sleep 0.2
+until [ -e "$scratch/held" ]; do sleep 0.05; done
 started=$(date +%s%N)
 run "/F=$job" /UPDATECOUNT /G /Q >"$scratch/run.log" 2>&1 || { cat "$scratch/run.log" >&2; fail "the export failed"; }
 waited_ms=$((($(date +%s%N) - started) / 1000000))
