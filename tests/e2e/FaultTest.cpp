@@ -4,11 +4,9 @@
 // with a clear error naming the file, leave every output file whole or absent, and change no
 // message whose file was not written.
 
+#include "JobFolder.h"
 #include "PrivateMounts.h"
-#include "ProgramRun.h"
-#include "support/MaildirBuilder.h"
 #include "support/SampleMessages.h"
-#include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -41,29 +39,19 @@ std::string subjectOf(int message) {
     return "Message " + std::to_string(message);
 }
 
-class FaultTest : public ::testing::Test {
+class FaultTest : public ::testing::Test, protected JobFolder {
 protected:
     void SetUp() override {
         if (!mounts.unavailable().empty())
             GTEST_SKIP() << "fault conditions unavailable: " << mounts.unavailable();
-        fs::create_directories(out);
-        fs::create_directories(folder / "config");
         // The user nobody must reach the mail, the profiles and its configuration.
         fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec |
                                            fs::perms::group_read | fs::perms::others_read);
-        testsupport::writeFileText(folder / "profiles.ini", "[Test]\ndefault = true\nstore = Mail, maildir:" +
-                                                                mailRoot.string() + ", default\n");
-        environment = {{"XDG_CONFIG_HOME", (folder / "config").string()},
-                       {"LARKSPIRE_PROFILES", (folder / "profiles.ini").string()}};
         for (int i = 1; i <= kMessages; ++i) {
             testsupport::MessageFileOptions options;
             options.mtime = 1700000000 + i * 3600;
             mail.addMessage("", testsupport::simpleMessage(subjectOf(i), bodyOf(i)), options);
         }
-    }
-
-    RunResult run(const std::vector<std::string>& arguments, const std::vector<std::string>& wrapper = {}) {
-        return runProgram(arguments, environment, "", wrapper);
     }
 
     // The job: output numbered from 100 into `out`, oldest message first, then `settings`.
@@ -120,11 +108,6 @@ protected:
     }
 
     PrivateMounts mounts;
-    testsupport::TemporaryFolder folder;
-    fs::path mailRoot = folder / "Maildir";
-    testsupport::MaildirBuilder mail{mailRoot};
-    fs::path out = folder / "out";
-    std::map<std::string, std::string> environment;
 };
 
 struct FullDiskCase {
