@@ -49,13 +49,16 @@ fs::path programPath() {
 }
 
 RunResult runProgram(const std::vector<std::string>& arguments,
-                     const std::map<std::string, std::string>& environment, const std::string& input) {
+                     const std::map<std::string, std::string>& environment, const std::string& input,
+                     const std::vector<std::string>& wrapper) {
     const ScratchFiles scratch;
     const fs::path inFile = scratch / "in", outFile = scratch / "out", errFile = scratch / "err";
     std::ofstream(inFile, std::ios::binary) << input;
 
     const std::string program = programPath().string();
-    std::vector<std::string> argv{program, "--console"};
+    std::vector<std::string> argv(wrapper);
+    argv.push_back(program);
+    argv.push_back("--console");
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::map<std::string, std::string> env{{"PATH", "/usr/bin:/bin"}, {"LANG", "C.UTF-8"}, {"TZ", "UTC"}};
     if (const char* home = std::getenv("HOME"))
@@ -83,7 +86,7 @@ RunResult runProgram(const std::vector<std::string>& arguments,
         const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
             ::_exit(126);
-        ::execve(program.c_str(), argvPointers.data(), envPointers.data());
+        ::execve(argv[0].c_str(), argvPointers.data(), envPointers.data());
         ::_exit(127);
     }
     int status = 0;

@@ -19,8 +19,10 @@ struct RunResult {
 std::filesystem::path programPath();
 
 // Runs `program --console arguments...` with `environment` added to a minimal environment
-// (PATH, HOME, LANG=C.UTF-8, TZ=UTC) and `input` as standard input.
+// (PATH, HOME, LANG=C.UTF-8, TZ=UTC) and `input` as standard input; under `wrapper` (a command
+// given the program and its arguments, such as setpriv) when there is one.
 RunResult runProgram(const std::vector<std::string>& arguments,
-                     const std::map<std::string, std::string>& environment, const std::string& input = "");
+                     const std::map<std::string, std::string>& environment, const std::string& input = "",
+                     const std::vector<std::string>& wrapper = {});
 
 } // namespace e2e

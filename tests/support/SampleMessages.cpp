@@ -367,6 +367,34 @@ Text after a broken fold.
 )",
         "Text after a broken fold.", "Folded badly", "list@example.org", "a@example.org");
 
+    add("TextLikeAFieldAfterHeaderWithoutEmptyLine", R"(From: script@example.org
+To: a@example.org
+Subject: Moved
+Hi Bob,
+Note: the meeting moved.
+
+See you
+)",
+        "Hi Bob,\nNote: the meeting moved.\n\nSee you\n", "Moved", "script@example.org", "a@example.org");
+
+    add("BrokenLinesInHeader", R"(  a continuation before any field
+From: relay@example.org
+Received: from mx1.example.org
+This line is no header field
+	and this continues nothing
+>From relay Mon Jan 1
+To: a@example.org
+Subject: Relayed
+Content-Type: multipart/alternative; boundary="k"
+
+--k
+Content-Type: text/plain
+
+Relayed text.
+--k--
+)",
+        "Relayed text.", "Relayed", "relay@example.org", "a@example.org");
+
     add("Base64LabelOnPlainText", R"(From: gateway@example.org
 To: a@example.org
 Subject: Mislabelled

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <strings.h>
 #include <vector>
 
 namespace mapi::mime {
@@ -21,6 +22,11 @@ struct GObjectDeleter {
     }
 };
 template <typename T> using GRef = std::unique_ptr<T, GObjectDeleter>;
+
+// GMime builds an object for every part and compares each line with every open boundary, so a
+// message of a million parts or multiparts nested 100,000 deep costs seconds and gigabytes. Only
+// the text before this many boundary lines is parsed; the body is in the first parts in practice.
+constexpr std::size_t kMaxBoundaryLines = 5000;
 
 // Recovering a broken boundary parses the multipart's text again; a bound keeps hostile input
 // from making that quadratic.
@@ -134,6 +140,32 @@ std::string withGuessedBoundary(const char* prologue) {
     return {};
 }
 
+// A line that may be a boundary: "--" and a word without blanks.
+bool isBoundaryLike(std::string_view line) {
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line.size() > 2 && line.find_first_of(" \t") == std::string_view::npos;
+}
+
+// A multipart message up to its kMaxBoundaryLines-th boundary line; any other whole, so a long
+// plain text with many "--" lines is never cut.
+std::string_view withBoundedParts(std::string_view message, const HeaderBlock& block) {
+    const HeaderField* type = findField(block, "Content-Type");
+    if (!type || ::strncasecmp(unfoldValue(type->value).c_str(), "multipart", 9) != 0)
+        return message;
+    std::size_t lines = 0;
+    for (std::size_t at = message.find("\n--"); at != std::string_view::npos;
+         at = message.find("\n--", at + 1)) {
+        const std::size_t end = message.find('\n', at + 1);
+        if (!isBoundaryLike(
+                message.substr(at + 1, end == std::string_view::npos ? message.npos : end - at - 1)))
+            continue;
+        if (++lines == kMaxBoundaryLines)
+            return message.substr(0, at + 1);
+    }
+    return message;
+}
+
 class BodyFinder {
 public:
     explicit BodyFinder(GMimeMessage* message) { push(g_mime_message_get_mime_part(message)); }
@@ -243,7 +275,7 @@ std::optional<std::string> plainTextBody(std::string_view message) {
     const bool headerless =
         block.fields.empty() && std::string_view(" \t\r\n").find(message[0]) == std::string_view::npos;
     // Declared first so it outlives the message parsed from it.
-    const BorrowedStream source(message);
+    const BorrowedStream source(withBoundedParts(message, block));
     auto parsed = headerless ? nullptr : parseMessage(source.get());
     if (!parsed)
         return finished(toUtf8(message, ""));

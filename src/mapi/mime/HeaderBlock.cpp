@@ -21,15 +21,42 @@ std::size_t fieldNameLength(std::string_view line) {
     return (nameEnd > 0 && i < line.size() && line[i] == ':') ? nameEnd : 0;
 }
 
-// After a line that is no field: whether only fields follow it up to the empty line. Then the
-// line is a broken field (a folded address without its indent), and mail readers keep the fields
-// after it. A "--" line is a boundary: the text starts there.
-bool onlyFieldsFollow(std::string_view text, std::size_t stray) {
+// Names that show a block of header fields: a stray line followed by one of these is inside the
+// header, while "Note: ..." after a line of text is the text going on.
+bool isKnownFieldName(std::string_view name) {
+    static constexpr std::string_view kNames[] = {"from",
+                                                  "to",
+                                                  "cc",
+                                                  "subject",
+                                                  "date",
+                                                  "message-id",
+                                                  "reply-to",
+                                                  "sender",
+                                                  "return-path",
+                                                  "received",
+                                                  "references",
+                                                  "in-reply-to",
+                                                  "mime-version",
+                                                  "content-type",
+                                                  "content-transfer-encoding",
+                                                  "content-disposition"};
+    if (name.size() > 2 && ::strncasecmp(name.data(), "x-", 2) == 0)
+        return true;
+    for (const std::string_view known : kNames)
+        if (known.size() == name.size() && ::strncasecmp(known.data(), name.data(), name.size()) == 0)
+            return true;
+    return false;
+}
+
+// After a line that is no field: where the empty line ending the header is, when the lines up to
+// it are fields (one of them a known one), their continuations and more such broken lines (a
+// folded address without its indent, a quoted ">From " line); else npos and the text starts at
+// the line. A "--" line is a boundary: the text starts there.
+std::size_t brokenLinesEnd(std::string_view text, std::size_t stray) {
     if (text.substr(stray, 2) == "--")
-        return false;
-    std::size_t position = text.find('\n', stray);
-    bool sawField = false;
-    while (position != std::string_view::npos) {
+        return std::string_view::npos;
+    bool sawKnown = false;
+    for (std::size_t position = text.find('\n', stray); position != std::string_view::npos;) {
         ++position;
         const std::size_t newline = text.find('\n', position);
         std::string_view line =
@@ -37,13 +64,14 @@ bool onlyFieldsFollow(std::string_view text, std::size_t stray) {
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (line.empty())
-            return sawField && newline != std::string_view::npos;
-        if (isBlank(line[0]) ? !sawField : fieldNameLength(line) == 0)
-            return false;
-        sawField = true;
+            return sawKnown && newline != std::string_view::npos ? position : std::string_view::npos;
+        if (line.substr(0, 2) == "--")
+            return std::string_view::npos;
+        if (const std::size_t nameLength = fieldNameLength(line); nameLength > 0)
+            sawKnown = sawKnown || isKnownFieldName(line.substr(0, nameLength));
         position = newline;
     }
-    return false;
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -52,6 +80,10 @@ HeaderBlock parseHeaderBlock(std::string_view text) {
     HeaderBlock block;
     std::size_t position = 0;
     bool first = true;
+    // Broken lines before this offset were found to lie inside the header; their continuations
+    // belong to no field.
+    std::size_t brokenUntil = 0;
+    bool inBrokenLine = false;
     while (position < text.size()) {
         const std::size_t newline = text.find('\n', position);
         const bool terminated = newline != std::string_view::npos;
@@ -69,7 +101,9 @@ HeaderBlock parseHeaderBlock(std::string_view text) {
             block.complete = terminated;
             return block;
         }
-        if (isBlank(line[0]) && !block.fields.empty()) {
+        if (isBlank(line[0]) && inBrokenLine) {
+            // The continuation of a broken line: skipped with it.
+        } else if (isBlank(line[0]) && !block.fields.empty()) {
             auto& field = block.fields.back();
             field.end = contentEnd;
             field.value = text.substr(field.value.data() - text.data(),
@@ -82,8 +116,12 @@ HeaderBlock parseHeaderBlock(std::string_view text) {
             field.begin = position;
             field.end = contentEnd;
             block.fields.push_back(field);
-        } else if (!first && onlyFieldsFollow(text, position)) {
-            // A broken field: skipped, the fields after it kept.
+            inBrokenLine = false;
+        } else if ((!first || isBlank(line[0])) &&
+                   (position < brokenUntil ||
+                    (brokenUntil = brokenLinesEnd(text, position)) != std::string_view::npos)) {
+            // A broken line inside the header: skipped, the fields after it kept.
+            inBrokenLine = true;
         } else {
             // Not a header line: the body starts here, without the blank line.
             block.headerEnd = position;

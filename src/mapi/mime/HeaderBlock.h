@@ -3,7 +3,9 @@
 // header block of each file, and a subject change edits one field and keeps every other byte.
 // Lenient: a first line that is no header field means the file has no headers at all; a later
 // line that is neither a field nor a continuation ends the block without an empty line, unless
-// only fields follow it up to the empty line (then it is a broken field and is skipped).
+// fields (a well-known one among them) follow it up to the empty line: then it is a broken line
+// inside the header and is skipped with its continuations, as is a continuation before the first
+// field.
 
 #include <cstddef>
 #include <optional>

@@ -45,6 +45,9 @@ std::size_t mendBlock(std::string_view message, std::size_t offset, std::vector<
     const HeaderBlock block = parseHeaderBlock(message.substr(offset));
     if (block.fields.empty())
         return offset;
+    // GMime reads no header at all after a continuation line before the first field.
+    if (block.fields.front().begin > 0)
+        edits.push_back({offset, offset + block.fields.front().begin, ""});
     if (const HeaderField* type = findField(block, "Content-Type")) {
         const std::string_view replacement = completedType(type->value);
         if (!replacement.empty()) {
