@@ -85,11 +85,11 @@ HRESULT MboxMessage::SaveChanges(std::uint32_t flags) {
             return m_state->fail(MAPI_E_OBJECT_CHANGED, "The message in '" +
                                                             m_state->tree().file(m_message.folderKey).string() +
                                                             "' was changed since it was opened");
+        const std::string subject = *m_newSubject;
+        m_state->change(m_message, MboxChange{subject, std::nullopt, nullptr, {}});
         m_revision = entry->revision;
-        const std::string subject = std::move(*m_newSubject);
         m_newSubject.reset();
         setProperty(PropValue::string(PR_SUBJECT_A, subject));
-        m_state->change(m_message, MboxChange{subject, std::nullopt, nullptr, {}});
         return S_OK;
     } catch (const std::exception& error) {
         return m_state->fail(error);
@@ -129,9 +129,9 @@ HRESULT MboxMessage::SetReadFlag(std::uint32_t flags) {
         const std::int32_t was = messageFlags ? messageFlags->getLong() : 0;
         if (((was & static_cast<std::int32_t>(MSGFLAG_READ)) != 0) == read)
             return S_OK;
+        m_state->change(m_message, MboxChange{std::nullopt, read, nullptr, {}});
         setProperty(PropValue::integer(PR_MESSAGE_FLAGS, read ? (was | static_cast<std::int32_t>(MSGFLAG_READ))
                                                               : (was & ~static_cast<std::int32_t>(MSGFLAG_READ))));
-        m_state->change(m_message, MboxChange{std::nullopt, read, nullptr, {}});
         return S_OK;
     } catch (const std::exception& error) {
         return m_state->fail(error);

@@ -464,8 +464,16 @@ void MboxState::writeChanges() {
 
 void MboxState::writeChanges(const std::string& folderKey) {
     FolderFile& folder = folderFile(folderKey);
-    if (!folder.changes.empty())
+    if (folder.changes.empty())
+        return;
+    try {
         rewrite(folder, {});
+    } catch (...) {
+        // The caller hears of the failure; the messages stay as they were for the next run,
+        // and no later call waits for the same locks again.
+        folder.changes.clear();
+        throw;
+    }
 }
 
 void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appended) {

@@ -97,13 +97,14 @@ public:
     // The message's bytes as stored (separator quoting still in place).
     std::string readContent(const MboxMessageRef& message);
 
-    // Keeps a change for the next rewrite and writes the folder's changes when they are due.
+    // Keeps a change for the next rewrite and writes the folder's changes when they are due;
+    // throws what the rewrite met.
     void change(const MboxMessageRef& message, const MboxChange& change);
     // The change waiting for a message, if any.
     const MboxChange* waiting(const MboxMessageRef& message) const;
     // Writes every waiting change; the first failure is thrown after all folders were tried.
     void writeChanges();
-    // Rewrites the folder's file now with its waiting changes.
+    // Rewrites the folder's file now with its waiting changes; when that fails they are dropped.
     void writeChanges(const std::string& folderKey);
     // How many times this store wrote a folder file anew.
     std::uint64_t rewrites() const { return m_rewrites; }
