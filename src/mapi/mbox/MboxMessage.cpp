@@ -4,6 +4,7 @@
 #include "mapi/maildir/MaildirMessage.h"
 #include "mapi/maildir/MaildirState.h"
 #include "mapi/maildir/MessageProps.h"
+#include "mapi/mbox/MboxBodyStream.h"
 #include "mapi/mbox/MboxFormat.h"
 #include "mapi/mime/BodyText.h"
 
@@ -106,11 +107,15 @@ HRESULT MboxMessage::OpenProperty(PropTag tag, Iid iid, std::uint32_t, std::uint
         std::optional<MboxEntry> entry;
         if (const HRESULT hr = current(entry); failed(hr))
             return hr;
-        auto body = mime::plainTextBody(unquoteFromLines(m_state->readContent(m_message)));
-        // Opened with deferred errors a message without a body reads as an empty one.
-        if (!body && (flags & MAPI_DEFERRED_ERRORS) == 0)
+        std::string content = m_state->readContent(m_message);
+        if (flags & MAPI_DEFERRED_ERRORS) {
+            stream = std::make_shared<MboxBodyStream>(std::move(content), m_state);
+            return S_OK;
+        }
+        auto body = mime::plainTextBody(unquoteFromLines(content));
+        if (!body)
             return MAPI_E_NOT_FOUND;
-        stream = std::make_shared<BodyStream>(body ? std::move(*body) : std::string());
+        stream = std::make_shared<BodyStream>(std::move(*body));
         return S_OK;
     } catch (const std::exception& error) {
         return m_state->fail(error);

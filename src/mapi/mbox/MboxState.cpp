@@ -35,20 +35,16 @@ constexpr std::size_t kMostWaiting = 100'000;
 // A scan that saw the file change under it is tried again this often.
 constexpr int kScanAttempts = 3;
 
-class ReadFile {
-public:
-    explicit ReadFile(const fs::path& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
-        if (m_fd < 0)
-            platform::throwFileError(errno, "Cannot open", path);
-    }
-    ~ReadFile() { ::close(m_fd); }
-    ReadFile(const ReadFile&) = delete;
-    ReadFile& operator=(const ReadFile&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+// A descriptor shared by the reads of one version of a folder file.
+std::shared_ptr<const int> openReader(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        platform::throwFileError(errno, "Cannot open", path);
+    return std::shared_ptr<const int>(new int(fd), [](const int* held) {
+        ::close(*held);
+        delete held;
+    });
+}
 
 FileIdentity identityOf(const struct stat& info) {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
@@ -267,10 +263,11 @@ void MboxState::rescan(FolderFile& folder, int fd, const ScanSink* sink) {
 }
 
 void MboxState::ensureCurrent(FolderFile& folder) {
-    if (folder.scanned && sameFile(currentIdentity(folder.path), folder.identity))
+    if (folder.scanned && folder.reader && sameFile(currentIdentity(folder.path), folder.identity))
         return;
-    ReadFile file(folder.path);
-    rescan(folder, file.fd());
+    auto reader = openReader(folder.path);
+    rescan(folder, *reader);
+    folder.reader = std::move(reader);
 }
 
 const MboxEntry* MboxState::entryOf(const FolderFile& folder, std::uint32_t uid) const {
@@ -299,15 +296,16 @@ SharedRows MboxState::listFolder(const std::string& folderKey) {
         return {};
     writeChanges(folderKey);
     FolderFile& folder = folderFile(folderKey);
-    ReadFile file(folder.path);
+    auto reader = openReader(folder.path);
+    const int fd = *reader;
     SharedRows rows;
     std::vector<std::pair<const MboxEntry, std::shared_ptr<const Row>>> listed;
-    FileIdentity listedFile = identityOf(file.fd(), folder.path);
+    FileIdentity listedFile = identityOf(fd, folder.path);
     const ScanSink sink{
         [&] {
             rows.clear();
             listed.clear();
-            listedFile = identityOf(file.fd(), folder.path);
+            listedFile = identityOf(fd, folder.path);
         },
         [&](const MboxEntry& entry, std::string_view fromLine, std::string_view header) {
             auto row = messageRow(fromLine, header, entry.record, listedFile,
@@ -317,7 +315,8 @@ SharedRows MboxState::listFolder(const std::string& folderKey) {
             rows.push_back(std::make_shared<const Row>(std::move(*row)));
             listed.emplace_back(entry, rows.back());
         }};
-    rescan(folder, file.fd(), &sink);
+    rescan(folder, fd, &sink);
+    folder.reader = std::move(reader);
     folder.listedFile = listedFile;
     folder.listedPlaces.clear();
     folder.listed.clear();
@@ -380,8 +379,7 @@ Row MboxState::readProperties(const MboxMessageRef& message) {
     const MboxEntry* entry = entryOf(folder, message.uid);
     if (!entry)
         platform::throwFileError(ENOENT, "The message is no longer in", folder.path);
-    ReadFile file(folder.path);
-    const std::string bytes = readRange(folder, file.fd(), entry->record.start, entry->record.contentEnd);
+    const std::string bytes = readRange(folder, *folder.reader, entry->record.start, entry->record.contentEnd);
     const std::size_t separator = entry->record.content - entry->record.start;
     std::string_view fromLine = std::string_view(bytes).substr(0, separator);
     while (!fromLine.empty() && (fromLine.back() == '\n' || fromLine.back() == '\r'))
@@ -396,14 +394,11 @@ Row MboxState::readProperties(const MboxMessageRef& message) {
 std::string MboxState::readContent(const MboxMessageRef& message) {
     FolderFile& folder = folderFile(message.folderKey);
     ensureCurrent(folder);
-    ReadFile file(folder.path);
-    // The file opened may already be a newer one than the entries describe.
-    if (!sameFile(identityOf(file.fd(), folder.path), folder.identity))
-        rescan(folder, file.fd());
     const MboxEntry* entry = entryOf(folder, message.uid);
     if (!entry)
         platform::throwFileError(ENOENT, "The message is no longer in", folder.path);
-    return readRange(folder, file.fd(), entry->record.content, entry->record.contentEnd);
+    // The descriptor holds the version the entries describe, even if the name moved on since.
+    return readRange(folder, *folder.reader, entry->record.content, entry->record.contentEnd);
 }
 
 void MboxState::change(const MboxMessageRef& message, const MboxChange& change) {
@@ -483,8 +478,10 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
     struct stat info {};
     if (::fstat(fd, &info) != 0)
         platform::throwFileError(errno, "Cannot read", folder.path);
-    if (!folder.scanned || !sameFile(identityOf(info), folder.identity))
+    if (!folder.scanned || !sameFile(identityOf(info), folder.identity)) {
         rescan(folder, fd);
+        folder.reader.reset();
+    }
     // What this rewrite does to each message, and the moved messages for their folders. A folder
     // written as a destination leaves its own moves for its own rewrite: the folder they came
     // from is locked meanwhile.
@@ -583,8 +580,14 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
         folder.listed.erase(uid);
         folder.changes.erase(uid);
     }
-    // Added messages get their entries from the next scan, which finds the others again.
-    folder.identity = adding.empty() ? currentIdentity(folder.path) : FileIdentity{};
+    // Added messages get their entries from the next scan, which finds the others again; else
+    // the file under the name is ours (the locks are still held) and the entries describe it.
+    folder.reader.reset();
+    folder.identity = FileIdentity{};
+    if (adding.empty()) {
+        folder.reader = openReader(folder.path);
+        folder.identity = identityOf(*folder.reader, folder.path);
+    }
     ++m_rewrites;
     m_lastRewrite = Clock::now() - started;
 }
@@ -602,6 +605,12 @@ bool MboxState::holds(const FolderFile& folder, int fd, std::string_view record)
         return entry.record.fingerprint == fingerprint && entry.record.contentEnd - entry.record.start == record.size() &&
                readRange(folder, fd, entry.record.start, entry.record.contentEnd) == record;
     });
+}
+
+platform::WorkerPool& MboxState::workers() {
+    if (!m_workers)
+        m_workers = std::make_unique<platform::WorkerPool>(platform::WorkerPool::defaultThreads());
+    return *m_workers;
 }
 
 HRESULT MboxState::fail(HRESULT code, std::string text) {

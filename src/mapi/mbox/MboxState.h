@@ -26,6 +26,7 @@
 #include "mapi/mbox/MboxLock.h"
 #include "mapi/mbox/MboxScan.h"
 #include "mapi/mbox/MboxTree.h"
+#include "platform/WorkerPool.h"
 
 #include <chrono>
 #include <cstdint>
@@ -113,6 +114,9 @@ public:
     void messageOpened() { ++m_openMessages; }
     void messageReleased() noexcept;
 
+    // The threads that decode bodies opened with deferred errors, started on first use.
+    platform::WorkerPool& workers();
+
     HRESULT fail(HRESULT code, std::string text);
     HRESULT fail(const std::exception& error);
     HRESULT lastError(HRESULT result, std::optional<MapiError>& error) const;
@@ -126,6 +130,7 @@ private:
         std::filesystem::path path;
         bool scanned = false;
         FileIdentity identity; // the file the entries describe
+        std::shared_ptr<const int> reader; // a descriptor of that file, for reading messages
         std::vector<MboxEntry> entries;
         std::unordered_map<std::uint32_t, std::size_t> byUid;
         FileIdentity listedFile;
@@ -164,6 +169,7 @@ private:
     std::uint64_t m_rewrites = 0;
     HRESULT m_lastCode = S_OK;
     std::string m_lastText;
+    std::unique_ptr<platform::WorkerPool> m_workers; // last: stopped before the rest goes
 };
 
 } // namespace mapi
