@@ -27,7 +27,8 @@ protected:
         testsupport::writeFileText(tree / "Archives.sbd" / "2024", "");
         testsupport::writeFileText(tree / "Inbox.msf", "// summary file, no folder");
         testsupport::writeFileText(folder / "profiles.ini",
-                                   "[Test]\ndefault = true\nstore = Local Folders, mbox:" + tree.string() + ", default\n");
+                                   "[Test]\ndefault = true\nstore = Local Folders, mbox:" + tree.string() +
+                                       ", default\n");
         environment = {{"XDG_CONFIG_HOME", (folder / "config").string()},
                        {"LARKSPIRE_PROFILES", (folder / "profiles.ini").string()}};
     }
@@ -36,9 +37,10 @@ protected:
     void writeInbox(int count, const std::string& flags = "") {
         std::string text;
         for (int i = 1; i <= count; ++i)
-            text += testsupport::mboxRecord(flags + testsupport::simpleMessage("Message " + std::to_string(i),
-                                                                              "From the body of " + std::to_string(i) + "\n"),
-                                            1700000000 + i * 3600);
+            text += testsupport::mboxRecord(
+                flags + testsupport::simpleMessage("Message " + std::to_string(i),
+                                                   "From the body of " + std::to_string(i) + "\n"),
+                1700000000 + i * 3600);
         testsupport::writeFileText(tree / "Inbox", text);
     }
 
@@ -79,7 +81,9 @@ TEST_F(MboxExportTest, ExportsTheInboxWithDeliveryTimesAndLeavesTheFileAlone) {
     const std::string before = testsupport::readFileText(tree / "Inbox");
     const RunResult listed = runProgram({"--list-folders", "/Q"}, environment);
     EXPECT_EQ(listed.exitStatus, 0) << listed.err;
-    EXPECT_EQ(listed.out, "Local Folders\nLocal Folders\\Archives\nLocal Folders\\Archives\\2024\nLocal Folders\\Inbox\n");
+    EXPECT_EQ(
+        listed.out,
+        "Local Folders\nLocal Folders\\Archives\nLocal Folders\\Archives\\2024\nLocal Folders\\Inbox\n");
 
     const RunResult result = run({});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
@@ -135,7 +139,8 @@ TEST_F(MboxExportTest, ALockedFileStopsTheRunWithTheFileNamedAndNothingChanged) 
 TEST_F(MboxExportTest, WithoutAProfilesFileTheSpoolOfMailIsRead) {
     const fs::path spool = folder / "spool" / "me";
     fs::create_directories(spool.parent_path());
-    testsupport::writeFileText(spool, testsupport::mboxRecord(testsupport::simpleMessage("Spooled", "in the spool\n")));
+    testsupport::writeFileText(
+        spool, testsupport::mboxRecord(testsupport::simpleMessage("Spooled", "in the spool\n")));
     const RunResult result = runProgram({"--set=Save folder=" + out.string(), "/G", "/Q"},
                                         {{"XDG_CONFIG_HOME", (folder / "config").string()},
                                          {"HOME", (folder / "home").string()},

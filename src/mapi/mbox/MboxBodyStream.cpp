@@ -25,7 +25,8 @@ HRESULT MboxBodyStream::Read(void* buffer, std::uint32_t count, std::uint32_t& r
     read = 0;
     try {
         // While a worker decodes this body, this thread decodes later ones instead of waiting.
-        const std::optional<std::string>& text = m_body->get([this] { return m_state->workers().runNewest(); });
+        const std::optional<std::string>& text =
+            m_body->get([this] { return m_state->workers().runNewest(); });
         if (text) {
             read = static_cast<std::uint32_t>(std::min<std::size_t>(count, text->size() - m_position));
             std::memcpy(buffer, text->data() + m_position, read);

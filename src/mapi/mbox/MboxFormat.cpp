@@ -44,7 +44,8 @@ std::optional<int> timeOfDay(std::string_view text) {
     std::size_t position = 0;
     while (count < 3) {
         const std::size_t colon = text.find(':', position);
-        const std::string_view part = text.substr(position, colon == std::string_view::npos ? colon : colon - position);
+        const std::string_view part =
+            text.substr(position, colon == std::string_view::npos ? colon : colon - position);
         if (!digitsOnly(part) || part.size() > 2)
             return std::nullopt;
         parts[count++] = number(part);

@@ -28,7 +28,8 @@ HRESULT MboxMessage::open(const std::shared_ptr<MboxState>& state, const ParsedM
         const auto found = state->find(id);
         const auto entry = found ? state->current(*found) : std::nullopt;
         if (!entry)
-            return state->fail(MAPI_E_NOT_FOUND, "No such message in '" + state->tree().file(id.folderKey).string() + "'");
+            return state->fail(MAPI_E_NOT_FOUND,
+                               "No such message in '" + state->tree().file(id.folderKey).string() + "'");
         auto row = state->takeListedRow(*found);
         message = std::make_shared<MboxMessage>(state, *found, entry->revision,
                                                 row ? std::move(*row) : state->readProperties(*found));
@@ -43,7 +44,8 @@ HRESULT MboxMessage::current(std::optional<MboxEntry>& entry) {
     const MboxChange* waiting = m_state->waiting(m_message);
     if (!entry || (waiting && waiting->moveTo))
         return m_state->fail(MAPI_E_OBJECT_DELETED, "The message is no longer in '" +
-                                                        m_state->tree().file(m_message.folderKey).string() + "'");
+                                                        m_state->tree().file(m_message.folderKey).string() +
+                                                        "'");
     return S_OK;
 }
 
@@ -56,7 +58,8 @@ HRESULT MboxMessage::GetLastError(HRESULT result, std::uint32_t, std::optional<M
     return m_state->lastError(result, error);
 }
 
-HRESULT MboxMessage::GetProps(const std::vector<PropTag>& tags, std::uint32_t, std::vector<PropValue>& values) {
+HRESULT MboxMessage::GetProps(const std::vector<PropTag>& tags, std::uint32_t,
+                              std::vector<PropValue>& values) {
     Row properties = m_properties;
     if (m_newSubject) {
         std::erase_if(properties, [](const PropValue& value) { return value.tag == PR_SUBJECT_A; });
@@ -83,9 +86,9 @@ HRESULT MboxMessage::SaveChanges(std::uint32_t flags) {
         if (const HRESULT hr = current(entry); failed(hr))
             return hr;
         if (entry->revision != m_revision && (flags & FORCE_SAVE) == 0)
-            return m_state->fail(MAPI_E_OBJECT_CHANGED, "The message in '" +
-                                                            m_state->tree().file(m_message.folderKey).string() +
-                                                            "' was changed since it was opened");
+            return m_state->fail(MAPI_E_OBJECT_CHANGED,
+                                 "The message in '" + m_state->tree().file(m_message.folderKey).string() +
+                                     "' was changed since it was opened");
         const std::string subject = *m_newSubject;
         m_state->change(m_message, MboxChange{subject, std::nullopt, nullptr, {}});
         m_revision = entry->revision;
@@ -135,8 +138,9 @@ HRESULT MboxMessage::SetReadFlag(std::uint32_t flags) {
         if (((was & static_cast<std::int32_t>(MSGFLAG_READ)) != 0) == read)
             return S_OK;
         m_state->change(m_message, MboxChange{std::nullopt, read, nullptr, {}});
-        setProperty(PropValue::integer(PR_MESSAGE_FLAGS, read ? (was | static_cast<std::int32_t>(MSGFLAG_READ))
-                                                              : (was & ~static_cast<std::int32_t>(MSGFLAG_READ))));
+        setProperty(
+            PropValue::integer(PR_MESSAGE_FLAGS, read ? (was | static_cast<std::int32_t>(MSGFLAG_READ))
+                                                      : (was & ~static_cast<std::int32_t>(MSGFLAG_READ))));
         return S_OK;
     } catch (const std::exception& error) {
         return m_state->fail(error);

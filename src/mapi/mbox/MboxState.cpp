@@ -103,7 +103,8 @@ Binary messageEntryId(const Binary& storeId, const std::string& folderKey, const
 }
 
 // The delivery time: the separator's date, else Date:, else the folder file's time.
-std::int64_t deliverySeconds(std::string_view fromLine, const mime::HeaderBlock& block, const FileIdentity& file) {
+std::int64_t deliverySeconds(std::string_view fromLine, const mime::HeaderBlock& block,
+                             const FileIdentity& file) {
     if (const auto seconds = fromLineTime(fromLine))
         return *seconds;
     if (const mime::HeaderField* date = mime::findField(block, "Date"))
@@ -120,7 +121,8 @@ std::optional<Row> messageRow(std::string_view fromLine, std::string_view header
     if (flags.expunged)
         return std::nullopt;
     // The message's size and its arrival time stand where a Maildir file's status has them.
-    const FileIdentity message{0, 0, record.contentEnd - record.content, deliverySeconds(fromLine, block, file), 0};
+    const FileIdentity message{0, 0, record.contentEnd - record.content,
+                               deliverySeconds(fromLine, block, file), 0};
     return messageProperties(header, message, flags.read, entryId);
 }
 
@@ -188,7 +190,8 @@ Binary MboxState::folderEntryId(const std::string& folderKey) const {
 
 std::optional<ParsedMboxEntryId> MboxState::parseEntryId(const Binary& entryId) const {
     const auto key = objectKeyString(entryId, m_location.entryId);
-    if (!key || key->empty() || key->find('\0', 1 + (key->front() == kMessageTag ? 8 * kIdNumbers : 0)) != std::string::npos)
+    if (!key || key->empty() ||
+        key->find('\0', 1 + (key->front() == kMessageTag ? 8 * kIdNumbers : 0)) != std::string::npos)
         return std::nullopt;
     if (key->front() == kFolderTag)
         return ParsedMboxEntryId{true, key->substr(1), {}, {}};
@@ -229,21 +232,23 @@ void MboxState::rescan(FolderFile& folder, int fd, const ScanSink* sink) {
             sink->restart();
         const FileIdentity before = identityOf(fd, folder.path);
         auto unmatched = previous;
-        const std::uint64_t read = scanMbox(fd, folder.path, [&](const MboxRecord& record, std::string_view fromLine,
-                                                                   std::string_view header) {
-            MboxEntry entry{record, 0, 0};
-            auto& same = unmatched[record.fingerprint];
-            if (!same.empty()) {
-                entry.uid = same.front()->uid;
-                entry.revision = same.front()->revision + (same.front()->record.headerHash != record.headerHash ? 1 : 0);
-                same.pop_front();
-            } else {
-                entry.uid = m_nextUid++;
-            }
-            entries.push_back(entry);
-            if (sink)
-                sink->message(entry, fromLine, header);
-        });
+        const std::uint64_t read =
+            scanMbox(fd, folder.path,
+                     [&](const MboxRecord& record, std::string_view fromLine, std::string_view header) {
+                         MboxEntry entry{record, 0, 0};
+                         auto& same = unmatched[record.fingerprint];
+                         if (!same.empty()) {
+                             entry.uid = same.front()->uid;
+                             entry.revision = same.front()->revision +
+                                              (same.front()->record.headerHash != record.headerHash ? 1 : 0);
+                             same.pop_front();
+                         } else {
+                             entry.uid = m_nextUid++;
+                         }
+                         entries.push_back(entry);
+                         if (sink)
+                             sink->message(entry, fromLine, header);
+                     });
         scanned = identityOf(fd, folder.path);
         if ((sameFile(before, scanned) && read == scanned.size) || attempt == kScanAttempts)
             break;
@@ -255,7 +260,8 @@ void MboxState::rescan(FolderFile& folder, int fd, const ScanSink* sink) {
     for (std::size_t i = 0; i < folder.entries.size(); ++i)
         folder.byUid[folder.entries[i].uid] = i;
     // Changes of messages that left the file go with them; so do rows of changed messages.
-    std::erase_if(folder.changes, [&folder](const auto& change) { return !folder.byUid.count(change.first); });
+    std::erase_if(folder.changes,
+                  [&folder](const auto& change) { return !folder.byUid.count(change.first); });
     std::erase_if(folder.listed, [this, &folder](const auto& listed) {
         const MboxEntry* entry = entryOf(folder, listed.first);
         return !entry || entry->revision != listed.second.revision;
@@ -275,11 +281,13 @@ const MboxEntry* MboxState::entryOf(const FolderFile& folder, std::uint32_t uid)
     return found == folder.byUid.end() ? nullptr : &folder.entries[found->second];
 }
 
-std::string MboxState::readRange(const FolderFile& folder, int fd, std::uint64_t from, std::uint64_t to) const {
+std::string MboxState::readRange(const FolderFile& folder, int fd, std::uint64_t from,
+                                 std::uint64_t to) const {
     std::string bytes(to - from, '\0');
     std::size_t filled = 0;
     while (filled < bytes.size()) {
-        const ssize_t got = ::pread(fd, bytes.data() + filled, bytes.size() - filled, static_cast<off_t>(from + filled));
+        const ssize_t got =
+            ::pread(fd, bytes.data() + filled, bytes.size() - filled, static_cast<off_t>(from + filled));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -301,20 +309,20 @@ SharedRows MboxState::listFolder(const std::string& folderKey) {
     SharedRows rows;
     std::vector<std::pair<const MboxEntry, std::shared_ptr<const Row>>> listed;
     FileIdentity listedFile = identityOf(fd, folder.path);
-    const ScanSink sink{
-        [&] {
-            rows.clear();
-            listed.clear();
-            listedFile = identityOf(fd, folder.path);
-        },
-        [&](const MboxEntry& entry, std::string_view fromLine, std::string_view header) {
-            auto row = messageRow(fromLine, header, entry.record, listedFile,
-                                  messageEntryId(m_location.entryId, folderKey, entry.record, listedFile));
-            if (!row)
-                return;
-            rows.push_back(std::make_shared<const Row>(std::move(*row)));
-            listed.emplace_back(entry, rows.back());
-        }};
+    const ScanSink sink{[&] {
+                            rows.clear();
+                            listed.clear();
+                            listedFile = identityOf(fd, folder.path);
+                        },
+                        [&](const MboxEntry& entry, std::string_view fromLine, std::string_view header) {
+                            auto row = messageRow(
+                                fromLine, header, entry.record, listedFile,
+                                messageEntryId(m_location.entryId, folderKey, entry.record, listedFile));
+                            if (!row)
+                                return;
+                            rows.push_back(std::make_shared<const Row>(std::move(*row)));
+                            listed.emplace_back(entry, rows.back());
+                        }};
     rescan(folder, fd, &sink);
     folder.reader = std::move(reader);
     folder.listedFile = listedFile;
@@ -343,8 +351,9 @@ std::optional<MboxMessageRef> MboxState::find(const ParsedMboxEntryId& id) {
     const MboxEntry* best = nullptr;
     const auto distance = [&id](const MboxEntry& entry) {
         const std::uint64_t length = entry.record.contentEnd - entry.record.content;
-        const std::uint64_t apart = entry.record.start > id.listed.start ? entry.record.start - id.listed.start
-                                                                          : id.listed.start - entry.record.start;
+        const std::uint64_t apart = entry.record.start > id.listed.start
+                                        ? entry.record.start - id.listed.start
+                                        : id.listed.start - entry.record.start;
         return std::make_pair(length == id.listed.contentEnd ? 0 : 1, apart);
     };
     for (const MboxEntry& entry : folder.entries)
@@ -379,7 +388,8 @@ Row MboxState::readProperties(const MboxMessageRef& message) {
     const MboxEntry* entry = entryOf(folder, message.uid);
     if (!entry)
         platform::throwFileError(ENOENT, "The message is no longer in", folder.path);
-    const std::string bytes = readRange(folder, *folder.reader, entry->record.start, entry->record.contentEnd);
+    const std::string bytes =
+        readRange(folder, *folder.reader, entry->record.start, entry->record.contentEnd);
     const std::size_t separator = entry->record.content - entry->record.start;
     std::string_view fromLine = std::string_view(bytes).substr(0, separator);
     while (!fromLine.empty() && (fromLine.back() == '\n' || fromLine.back() == '\r'))
@@ -597,12 +607,15 @@ bool MboxState::holds(const FolderFile& folder, int fd, std::string_view record)
     std::string_view fromLine = record.substr(0, lineEnd);
     if (fromLine.ends_with('\r'))
         fromLine.remove_suffix(1);
-    const std::string_view content = lineEnd == std::string_view::npos ? std::string_view() : record.substr(lineEnd + 1);
+    const std::string_view content =
+        lineEnd == std::string_view::npos ? std::string_view() : record.substr(lineEnd + 1);
     const mime::HeaderBlock block = mime::parseHeaderBlock(content);
     const mime::HeaderField* id = mime::findField(block, "Message-ID");
-    const std::uint64_t fingerprint = messageFingerprint(fromLine, id ? mime::unfoldValue(id->value) : std::string());
+    const std::uint64_t fingerprint =
+        messageFingerprint(fromLine, id ? mime::unfoldValue(id->value) : std::string());
     return std::any_of(folder.entries.begin(), folder.entries.end(), [&](const MboxEntry& entry) {
-        return entry.record.fingerprint == fingerprint && entry.record.contentEnd - entry.record.start == record.size() &&
+        return entry.record.fingerprint == fingerprint &&
+               entry.record.contentEnd - entry.record.start == record.size() &&
                readRange(folder, fd, entry.record.start, entry.record.contentEnd) == record;
     });
 }
@@ -620,7 +633,8 @@ HRESULT MboxState::fail(HRESULT code, std::string text) {
 }
 
 HRESULT MboxState::fail(const std::exception& error) {
-    return fail(mapiCodeOf(error), dynamic_cast<const std::bad_alloc*>(&error) ? "Out of memory" : error.what());
+    return fail(mapiCodeOf(error),
+                dynamic_cast<const std::bad_alloc*>(&error) ? "Out of memory" : error.what());
 }
 
 HRESULT MboxState::lastError(HRESULT result, std::optional<MapiError>& error) const {

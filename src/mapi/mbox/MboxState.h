@@ -31,8 +31,8 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -68,8 +68,8 @@ struct MboxChange {
 struct ParsedMboxEntryId {
     bool isFolder = false;
     std::string folderKey;
-    MboxRecord listed;          // place, length and fingerprint when listed
-    FileIdentity listedFile;    // inode, size and time of the file then
+    MboxRecord listed;       // place, length and fingerprint when listed
+    FileIdentity listedFile; // inode, size and time of the file then
 };
 
 class MboxState : public std::enable_shared_from_this<MboxState> {
@@ -129,7 +129,7 @@ private:
     struct FolderFile {
         std::filesystem::path path;
         bool scanned = false;
-        FileIdentity identity; // the file the entries describe
+        FileIdentity identity;             // the file the entries describe
         std::shared_ptr<const int> reader; // a descriptor of that file, for reading messages
         std::vector<MboxEntry> entries;
         std::unordered_map<std::uint32_t, std::size_t> byUid;

@@ -8,9 +8,9 @@
 #include "support/SampleMessages.h"
 #include "support/TemporaryFolder.h"
 
+#include "mapi/StoreErrors.h"
 #include "mapi/mbox/MboxLock.h"
 #include "mapi/mbox/MboxStore.h"
-#include "mapi/StoreErrors.h"
 
 #include <chrono>
 #include <fcntl.h>
@@ -78,8 +78,8 @@ private:
 TEST(MboxChange, OneRewriteTagsAndMarksEveryMessageKeepingEveryOtherByte) {
     TemporaryFolder temporary;
     const std::string original = kFrom1 + "Subject: One\nX-Mozilla-Status: 0010\n\n>From quoted\nbody 1\n\n" +
-                                 testsupport::withCrLf(kFrom2 + "Subject: Two\nStatus: O\n\nbody 2\n\n") + kFrom3 +
-                                 "Subject: Three\n\nbody 3 without end";
+                                 testsupport::withCrLf(kFrom2 + "Subject: Two\nStatus: O\n\nbody 2\n\n") +
+                                 kFrom3 + "Subject: Three\n\nbody 3 without end";
     const fs::path file = temporary.writeFile("mbox", original);
     ::chmod(file.c_str(), 0600);
     auto store = openMbox(file);
@@ -103,7 +103,8 @@ TEST(MboxChange, OneRewriteTagsAndMarksEveryMessageKeepingEveryOtherByte) {
     EXPECT_EQ(rewrites(*store), 1u);
     EXPECT_EQ(readFileText(file),
               kFrom1 + "Subject: [done] One\nX-Mozilla-Status: 0011\nStatus: RO\n\n>From quoted\nbody 1\n\n" +
-                  testsupport::withCrLf(kFrom2 + "Subject: [done] Two\nStatus: RO\nX-Mozilla-Status: 0001\n\nbody 2\n\n") +
+                  testsupport::withCrLf(
+                      kFrom2 + "Subject: [done] Two\nStatus: RO\nX-Mozilla-Status: 0001\n\nbody 2\n\n") +
                   kFrom3 + "Subject: [done] Three\nX-Mozilla-Status: 0001\nStatus: RO\n\nbody 3 without end");
     struct stat info {};
     ::stat(file.c_str(), &info);
@@ -176,7 +177,8 @@ TEST(MboxChange, MovesBetweenFoldersAndStoresKeepTheMessageAndNeverDoubleIt) {
     const std::string two = mboxRecord(simpleMessage("Two", "2\n"), 1700003600);
     temporary.writeFile("tree/Inbox", one + two);
     temporary.writeFile("tree/Archives.sbd/2024", "");
-    const fs::path other = temporary.writeFile("other/spool", "From x@example.org Mon Jan  1 10:00:00 2024\nSubject: Kept\n\nno final line end");
+    const fs::path other = temporary.writeFile(
+        "other/spool", "From x@example.org Mon Jan  1 10:00:00 2024\nSubject: Kept\n\nno final line end");
     auto store = openMbox(temporary.path() / "tree");
     auto otherStore = openMbox(other);
     auto inbox = openInbox(*store);
@@ -184,10 +186,11 @@ TEST(MboxChange, MovesBetweenFoldersAndStoresKeepTheMessageAndNeverDoubleIt) {
     auto year = openFolder(*store, childFolderId(*archive, "2024"));
     const RowSet rows = contents(*inbox);
     ASSERT_EQ(rows.size(), 2u);
-    check(inbox->CopyMessages({prop(rows[0], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *year, 0, nullptr, MESSAGE_MOVE),
+    check(inbox->CopyMessages({prop(rows[0], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *year, 0, nullptr,
+                              MESSAGE_MOVE),
           "move");
-    check(inbox->CopyMessages({prop(rows[1], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *openInbox(*otherStore), 0,
-                              nullptr, MESSAGE_MOVE),
+    check(inbox->CopyMessages({prop(rows[1], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder,
+                              *openInbox(*otherStore), 0, nullptr, MESSAGE_MOVE),
           "move");
     EXPECT_EQ(readFileText(temporary.path() / "tree/Inbox"), "");
     EXPECT_EQ(readFileText(temporary.path() / "tree/Archives.sbd/2024"), one);
@@ -200,8 +203,8 @@ TEST(MboxChange, MovesBetweenFoldersAndStoresKeepTheMessageAndNeverDoubleIt) {
     // A move stopped after its message reached the destination left it in both: moving it again
     // takes it out of the source without adding it twice.
     temporary.writeFile("tree/Inbox", one);
-    check(inbox->CopyMessages({prop(contents(*inbox)[0], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *year, 0, nullptr,
-                              MESSAGE_MOVE),
+    check(inbox->CopyMessages({prop(contents(*inbox)[0], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *year, 0,
+                              nullptr, MESSAGE_MOVE),
           "move");
     EXPECT_EQ(readFileText(temporary.path() / "tree/Inbox"), "");
     EXPECT_EQ(readFileText(temporary.path() / "tree/Archives.sbd/2024"), one);
@@ -209,7 +212,8 @@ TEST(MboxChange, MovesBetweenFoldersAndStoresKeepTheMessageAndNeverDoubleIt) {
 
 TEST(MboxChange, AMessageAppendedByAnotherProgramDuringTheRunIsKept) {
     TemporaryFolder temporary;
-    const std::string original = mboxRecord(simpleMessage("One", "1\n")) + mboxRecord(simpleMessage("Two", "2\n"));
+    const std::string original =
+        mboxRecord(simpleMessage("One", "1\n")) + mboxRecord(simpleMessage("Two", "2\n"));
     const fs::path file = temporary.writeFile("mbox", original);
     const std::string delivered = mboxRecord(simpleMessage("Late", "arrived during the run\n"), 1700009999);
     auto store = openMbox(file);
@@ -234,13 +238,14 @@ TEST(MboxChange, AMessageAppendedByAnotherProgramDuringTheRunIsKept) {
 
 TEST(MboxChange, AFileRewrittenBehindTheProgramsBackIsFollowed) {
     TemporaryFolder temporary;
-    const fs::path file = temporary.writeFile("mbox", mboxRecord(simpleMessage("One", "1\n"), 1700000000) +
-                                                          mboxRecord(simpleMessage("Two", "2\n"), 1700003600));
+    const fs::path file =
+        temporary.writeFile("mbox", mboxRecord(simpleMessage("One", "1\n"), 1700000000) +
+                                        mboxRecord(simpleMessage("Two", "2\n"), 1700003600));
     auto store = openMbox(file);
     auto messages = openAll(*store, *openInbox(*store));
     // Another client puts a message first and edits Two's header: every place moves.
     const std::string first = mboxRecord(simpleMessage("New", "0\n"), 1699990000);
-    const std::string two = mboxRecord(simpleMessage("Two", "2\n") .insert(0, "X-Label: work\n"), 1700003600);
+    const std::string two = mboxRecord(simpleMessage("Two", "2\n").insert(0, "X-Label: work\n"), 1700003600);
     temporary.writeFile("mbox", first + mboxRecord(simpleMessage("One", "1\n"), 1700000000) + two);
 
     setSubject(*messages[0], "[done] One");
@@ -249,8 +254,9 @@ TEST(MboxChange, AFileRewrittenBehindTheProgramsBackIsFollowed) {
     EXPECT_EQ(changed, MAPI_E_OBJECT_CHANGED);
     EXPECT_EQ(messages[1]->SaveChanges(FORCE_SAVE), S_OK);
     messages.clear();
-    EXPECT_EQ(readFileText(file), first + mboxRecord(simpleMessage("[done] One", "1\n"), 1700000000) +
-                                      mboxRecord(simpleMessage("[done] Two", "2\n").insert(0, "X-Label: work\n"), 1700003600));
+    EXPECT_EQ(readFileText(file),
+              first + mboxRecord(simpleMessage("[done] One", "1\n"), 1700000000) +
+                  mboxRecord(simpleMessage("[done] Two", "2\n").insert(0, "X-Label: work\n"), 1700003600));
 }
 
 } // namespace
