@@ -1,6 +1,7 @@
 #include "mapi/mbox/MboxFolder.h"
 
 #include "mapi/RowTable.h"
+#include "mapi/StoreCommon.h"
 #include "mapi/maildir/MaildirState.h"
 #include "mapi/mbox/MboxMessage.h"
 
@@ -95,18 +96,7 @@ HRESULT MboxFolder::CopyMessages(const std::vector<Binary>& entryList, Iid, IMAP
     if (!target)
         return m_state->fail(MAPI_E_NO_SUPPORT,
                              "Messages of an mbox store can be moved only into mbox folders");
-    HRESULT first = S_OK;
-    std::size_t moved = 0;
-    for (const auto& entryId : entryList) {
-        const HRESULT hr = moveOne(entryId, *target);
-        if (failed(hr) && first == S_OK)
-            first = hr;
-        if (succeeded(hr))
-            ++moved;
-    }
-    if (failed(first) && moved > 0)
-        return MAPI_W_PARTIAL_COMPLETION;
-    return first;
+    return moveEach(entryList, [this, target](const Binary& entryId) { return moveOne(entryId, *target); });
 }
 
 HRESULT MboxFolder::moveOne(const Binary& entryId, MboxFolder& destination) {

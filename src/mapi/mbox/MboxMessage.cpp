@@ -1,8 +1,8 @@
 #include "mapi/mbox/MboxMessage.h"
 
+#include "mapi/StoreCommon.h"
 #include "mapi/maildir/BodyStream.h"
 #include "mapi/maildir/MaildirMessage.h"
-#include "mapi/maildir/MaildirState.h"
 #include "mapi/maildir/MessageProps.h"
 #include "mapi/mbox/MboxBodyStream.h"
 #include "mapi/mbox/MboxFormat.h"
@@ -60,22 +60,11 @@ HRESULT MboxMessage::GetLastError(HRESULT result, std::uint32_t, std::optional<M
 
 HRESULT MboxMessage::GetProps(const std::vector<PropTag>& tags, std::uint32_t,
                               std::vector<PropValue>& values) {
-    Row properties = m_properties;
-    if (m_newSubject) {
-        std::erase_if(properties, [](const PropValue& value) { return value.tag == PR_SUBJECT_A; });
-        properties.push_back(PropValue::string(PR_SUBJECT_A, *m_newSubject));
-    }
-    return answerProps(properties, tags, values);
+    return answerMessageProps(m_properties, m_newSubject, tags, values);
 }
 
 HRESULT MboxMessage::SetProps(const std::vector<PropValue>& values, std::vector<PropProblem>* problems) {
-    for (std::uint32_t i = 0; i < values.size(); ++i) {
-        if (values[i].tag == PR_SUBJECT_A)
-            m_newSubject = values[i].getString();
-        else if (problems)
-            problems->push_back({i, values[i].tag, MAPI_E_NO_ACCESS});
-    }
-    return S_OK;
+    return setSubjectProps(values, problems, m_newSubject);
 }
 
 HRESULT MboxMessage::SaveChanges(std::uint32_t flags) {
