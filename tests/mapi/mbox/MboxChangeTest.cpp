@@ -15,6 +15,8 @@
 #include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -257,6 +259,53 @@ TEST(MboxChange, AFileRewrittenBehindTheProgramsBackIsFollowed) {
     EXPECT_EQ(readFileText(file),
               first + mboxRecord(simpleMessage("[done] One", "1\n"), 1700000000) +
                   mboxRecord(simpleMessage("[done] Two", "2\n").insert(0, "X-Label: work\n"), 1700003600));
+}
+
+} // namespace
+
+namespace {
+
+// In a mount namespace of its own, a child puts an mbox on a tmpfs that is almost full, then
+// read-only, and tags its message: the exit status says which expectation failed (0: none).
+int failuresOnASmallFileSystem(const fs::path& mountPoint) {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("larkspire-test", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0)
+        return 77;
+    const std::string original = mboxRecord(simpleMessage("Big", std::string(40 * 1024, 'x') + "\n"));
+    const fs::path file = mountPoint / "mbox";
+    testsupport::writeFileText(file, original);
+    const auto tag = [&](HRESULT expected, const char* reason) {
+        auto store = openMbox(file);
+        auto message = openAll(*store, *openInbox(*store)).at(0);
+        check(message->SetProps({PropValue::string(PR_SUBJECT_A, "[done] Big")}, nullptr), "SetProps");
+        const HRESULT hr = message->SaveChanges(KEEP_OPEN_READWRITE);
+        const std::string text = lastErrorText(*message, hr);
+        return hr == expected && text.find(file.string()) != std::string::npos &&
+               text.find(reason) != std::string::npos && readFileText(file) == original &&
+               std::distance(fs::directory_iterator(mountPoint), fs::directory_iterator()) == 1;
+    };
+    if (!tag(MAPI_E_NOT_ENOUGH_DISK, "No space left on device"))
+        return 1;
+    if (::mount("none", mountPoint.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+        return 77;
+    if (!tag(MAPI_E_NO_ACCESS, "Read-only file system"))
+        return 2;
+    return 0;
+}
+
+TEST(MboxChange, AFullDiskAndARefusedWriteAreReportedWithTheFileAndChangeNothing) {
+    TemporaryFolder temporary;
+    const fs::path mountPoint = temporary.path() / "small";
+    fs::create_directories(mountPoint);
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(failuresOnASmallFileSystem(mountPoint));
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "needs a mount namespace (root)";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the full disk, 2: the read-only file system";
 }
 
 } // namespace
