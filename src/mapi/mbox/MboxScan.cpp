@@ -33,7 +33,7 @@ std::uint64_t headerHash(std::string_view header, std::uint64_t length) {
 
 class Scanner {
 public:
-    Scanner(const MboxRecordSink& sink) : m_sink(sink) {}
+    explicit Scanner(const MboxRecordSink& sink) : m_sink(sink) {}
 
     // One line: its file offset, its bytes without the line end, its full length.
     void line(std::uint64_t offset, std::string_view text, std::size_t length, bool whole) {
