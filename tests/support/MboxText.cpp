@@ -43,7 +43,8 @@ std::vector<std::string> mboxMessages(std::string_view file) {
             messages.emplace_back();
         if (!messages.empty()) {
             const std::size_t quotes = line.find_first_not_of('>');
-            const bool quoted = quotes != std::string_view::npos && quotes > 0 && line.substr(quotes, 5) == "From ";
+            const bool quoted =
+                quotes != std::string_view::npos && quotes > 0 && line.substr(quotes, 5) == "From ";
             messages.back() += quoted ? line.substr(1) : line;
         }
         previousEmpty = line == "\n" || line == "\r\n";

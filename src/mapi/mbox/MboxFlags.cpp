@@ -52,7 +52,8 @@ std::string withReadFlag(std::string_view message, bool read) {
     const auto mozillaValue = mozillaStatus(block);
     if (mozilla && mozillaValue) {
         char hex[8];
-        std::snprintf(hex, sizeof hex, "%04x", read ? (*mozillaValue | kMozillaRead) : (*mozillaValue & ~kMozillaRead));
+        std::snprintf(hex, sizeof hex, "%04x",
+                      read ? (*mozillaValue | kMozillaRead) : (*mozillaValue & ~kMozillaRead));
         edits.push_back({mozilla->begin, mozilla->end, std::string(mozilla->name) + ": " + hex});
     } else if (read) {
         added += "X-Mozilla-Status: 0001" + lineEnd;

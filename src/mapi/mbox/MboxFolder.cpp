@@ -1,6 +1,7 @@
 #include "mapi/mbox/MboxFolder.h"
 
 #include "mapi/RowTable.h"
+#include "mapi/StoreCommon.h"
 #include "mapi/maildir/MaildirState.h"
 #include "mapi/mbox/MboxMessage.h"
 
@@ -11,8 +12,9 @@ MboxFolder::MboxFolder(std::shared_ptr<MboxState> state, std::string key)
 
 HRESULT openMboxEntry(const std::shared_ptr<MboxState>& state, const Binary& entryId, Iid iid,
                       std::uint32_t& objectType, std::shared_ptr<IMAPIProp>& object) {
-    const auto parsed = entryId.empty() ? std::optional<ParsedMboxEntryId>(ParsedMboxEntryId{true, "", {}, {}})
-                                        : state->parseEntryId(entryId);
+    const auto parsed = entryId.empty()
+                            ? std::optional<ParsedMboxEntryId>(ParsedMboxEntryId{true, "", {}, {}})
+                            : state->parseEntryId(entryId);
     if (!parsed)
         return state->fail(MAPI_E_INVALID_ENTRYID,
                            "The entry id names nothing in '" + state->tree().root().string() + "'");
@@ -38,7 +40,8 @@ HRESULT MboxFolder::GetLastError(HRESULT result, std::uint32_t, std::optional<Ma
     return m_state->lastError(result, error);
 }
 
-HRESULT MboxFolder::GetProps(const std::vector<PropTag>& tags, std::uint32_t, std::vector<PropValue>& values) {
+HRESULT MboxFolder::GetProps(const std::vector<PropTag>& tags, std::uint32_t,
+                             std::vector<PropValue>& values) {
     const Row properties{
         PropValue::string(PR_DISPLAY_NAME_A, m_state->tree().displayName(m_key)),
         PropValue::binary(PR_ENTRYID, m_state->folderEntryId(m_key)),
@@ -91,19 +94,9 @@ HRESULT MboxFolder::CopyMessages(const std::vector<Binary>& entryList, Iid, IMAP
         return m_state->fail(MAPI_E_NO_SUPPORT, "Messages of an mbox store can be moved, not copied");
     auto* target = dynamic_cast<MboxFolder*>(&destination);
     if (!target)
-        return m_state->fail(MAPI_E_NO_SUPPORT, "Messages of an mbox store can be moved only into mbox folders");
-    HRESULT first = S_OK;
-    std::size_t moved = 0;
-    for (const auto& entryId : entryList) {
-        const HRESULT hr = moveOne(entryId, *target);
-        if (failed(hr) && first == S_OK)
-            first = hr;
-        if (succeeded(hr))
-            ++moved;
-    }
-    if (failed(first) && moved > 0)
-        return MAPI_W_PARTIAL_COMPLETION;
-    return first;
+        return m_state->fail(MAPI_E_NO_SUPPORT,
+                             "Messages of an mbox store can be moved only into mbox folders");
+    return moveEach(entryList, [this, target](const Binary& entryId) { return moveOne(entryId, *target); });
 }
 
 HRESULT MboxFolder::moveOne(const Binary& entryId, MboxFolder& destination) {
@@ -119,9 +112,11 @@ HRESULT MboxFolder::moveOne(const Binary& entryId, MboxFolder& destination) {
         if (destination.m_state == m_state && destination.m_key == m_key)
             return S_OK;
         if (!destination.m_state->tree().holdsMessages(destination.m_key))
-            return m_state->fail(MAPI_E_NO_SUPPORT, "The folder '" + destination.m_state->tree().displayName(destination.m_key) +
-                                                        "' holds no messages: it has no mail file");
-        m_state->change(*found, MboxChange{std::nullopt, std::nullopt, destination.m_state, destination.m_key});
+            return m_state->fail(MAPI_E_NO_SUPPORT,
+                                 "The folder '" + destination.m_state->tree().displayName(destination.m_key) +
+                                     "' holds no messages: it has no mail file");
+        m_state->change(*found,
+                        MboxChange{std::nullopt, std::nullopt, destination.m_state, destination.m_key});
         return S_OK;
     } catch (const std::exception& error) {
         const HRESULT hr = m_state->fail(error);

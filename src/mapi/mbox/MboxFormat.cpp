@@ -44,7 +44,8 @@ std::optional<int> timeOfDay(std::string_view text) {
     std::size_t position = 0;
     while (count < 3) {
         const std::size_t colon = text.find(':', position);
-        const std::string_view part = text.substr(position, colon == std::string_view::npos ? colon : colon - position);
+        const std::string_view part =
+            text.substr(position, colon == std::string_view::npos ? colon : colon - position);
         if (!digitsOnly(part) || part.size() > 2)
             return std::nullopt;
         parts[count++] = number(part);
@@ -87,19 +88,28 @@ std::vector<std::string_view> separatorFields(std::string_view line) {
 } // namespace
 
 bool isFromLine(std::string_view line) {
-    const auto fields = separatorFields(line);
-    return fields.size() >= 3 && timeWord(fields).has_value();
+    return fromLineTime(line).has_value();
 }
 
 std::optional<std::int64_t> fromLineTime(std::string_view line) {
     const auto fields = separatorFields(line);
     const auto at = timeWord(fields);
-    // ... Www Mmm dd hh:mm:ss yyyy [zone]: month and day come just before the time.
+    // ... Www Mmm dd hh:mm:ss yyyy [zone], or the zone before the year: month and day come just
+    // before the time.
     if (!at || *at < 3 || *at + 1 >= fields.size())
         return std::nullopt;
+    const auto isZone = [](std::string_view word) {
+        return word.size() == 5 && (word[0] == '+' || word[0] == '-') && digitsOnly(word.substr(1));
+    };
+    std::size_t yearAt = *at + 1;
+    std::optional<std::string_view> zone;
+    if (isZone(fields[yearAt]) && yearAt + 1 < fields.size())
+        zone = fields[yearAt++];
+    else if (yearAt + 1 < fields.size() && isZone(fields[yearAt + 1]))
+        zone = fields[yearAt + 1];
     const int month = monthOf(fields[*at - 2]);
     const std::string_view day = fields[*at - 1];
-    const std::string_view year = fields[*at + 1];
+    const std::string_view year = fields[yearAt];
     if (month < 0 || !digitsOnly(day) || !digitsOnly(year) || year.size() != 4)
         return std::nullopt;
     std::tm date{};
@@ -109,12 +119,9 @@ std::optional<std::int64_t> fromLineTime(std::string_view line) {
     if (date.tm_mday < 1 || date.tm_mday > 31)
         return std::nullopt;
     std::int64_t seconds = static_cast<std::int64_t>(::timegm(&date)) + *timeOfDay(fields[*at]);
-    if (*at + 2 < fields.size()) {
-        const std::string_view zone = fields[*at + 2];
-        if (zone.size() == 5 && (zone[0] == '+' || zone[0] == '-') && digitsOnly(zone.substr(1))) {
-            const int offset = number(zone.substr(1, 2)) * 3600 + number(zone.substr(3, 2)) * 60;
-            seconds -= zone[0] == '+' ? offset : -offset;
-        }
+    if (zone) {
+        const int offset = number(zone->substr(1, 2)) * 3600 + number(zone->substr(3, 2)) * 60;
+        seconds -= (*zone)[0] == '+' ? offset : -offset;
     }
     return seconds;
 }

@@ -1,9 +1,10 @@
 #include "mapi/mbox/MboxMessage.h"
 
+#include "mapi/StoreCommon.h"
 #include "mapi/maildir/BodyStream.h"
 #include "mapi/maildir/MaildirMessage.h"
-#include "mapi/maildir/MaildirState.h"
 #include "mapi/maildir/MessageProps.h"
+#include "mapi/mbox/MboxBodyStream.h"
 #include "mapi/mbox/MboxFormat.h"
 #include "mapi/mime/BodyText.h"
 
@@ -27,7 +28,8 @@ HRESULT MboxMessage::open(const std::shared_ptr<MboxState>& state, const ParsedM
         const auto found = state->find(id);
         const auto entry = found ? state->current(*found) : std::nullopt;
         if (!entry)
-            return state->fail(MAPI_E_NOT_FOUND, "No such message in '" + state->tree().file(id.folderKey).string() + "'");
+            return state->fail(MAPI_E_NOT_FOUND,
+                               "No such message in '" + state->tree().file(id.folderKey).string() + "'");
         auto row = state->takeListedRow(*found);
         message = std::make_shared<MboxMessage>(state, *found, entry->revision,
                                                 row ? std::move(*row) : state->readProperties(*found));
@@ -42,7 +44,8 @@ HRESULT MboxMessage::current(std::optional<MboxEntry>& entry) {
     const MboxChange* waiting = m_state->waiting(m_message);
     if (!entry || (waiting && waiting->moveTo))
         return m_state->fail(MAPI_E_OBJECT_DELETED, "The message is no longer in '" +
-                                                        m_state->tree().file(m_message.folderKey).string() + "'");
+                                                        m_state->tree().file(m_message.folderKey).string() +
+                                                        "'");
     return S_OK;
 }
 
@@ -55,23 +58,13 @@ HRESULT MboxMessage::GetLastError(HRESULT result, std::uint32_t, std::optional<M
     return m_state->lastError(result, error);
 }
 
-HRESULT MboxMessage::GetProps(const std::vector<PropTag>& tags, std::uint32_t, std::vector<PropValue>& values) {
-    Row properties = m_properties;
-    if (m_newSubject) {
-        std::erase_if(properties, [](const PropValue& value) { return value.tag == PR_SUBJECT_A; });
-        properties.push_back(PropValue::string(PR_SUBJECT_A, *m_newSubject));
-    }
-    return answerProps(properties, tags, values);
+HRESULT MboxMessage::GetProps(const std::vector<PropTag>& tags, std::uint32_t,
+                              std::vector<PropValue>& values) {
+    return answerMessageProps(m_properties, m_newSubject, tags, values);
 }
 
 HRESULT MboxMessage::SetProps(const std::vector<PropValue>& values, std::vector<PropProblem>* problems) {
-    for (std::uint32_t i = 0; i < values.size(); ++i) {
-        if (values[i].tag == PR_SUBJECT_A)
-            m_newSubject = values[i].getString();
-        else if (problems)
-            problems->push_back({i, values[i].tag, MAPI_E_NO_ACCESS});
-    }
-    return S_OK;
+    return setSubjectProps(values, problems, m_newSubject);
 }
 
 HRESULT MboxMessage::SaveChanges(std::uint32_t flags) {
@@ -82,14 +75,14 @@ HRESULT MboxMessage::SaveChanges(std::uint32_t flags) {
         if (const HRESULT hr = current(entry); failed(hr))
             return hr;
         if (entry->revision != m_revision && (flags & FORCE_SAVE) == 0)
-            return m_state->fail(MAPI_E_OBJECT_CHANGED, "The message in '" +
-                                                            m_state->tree().file(m_message.folderKey).string() +
-                                                            "' was changed since it was opened");
+            return m_state->fail(MAPI_E_OBJECT_CHANGED,
+                                 "The message in '" + m_state->tree().file(m_message.folderKey).string() +
+                                     "' was changed since it was opened");
+        const std::string subject = *m_newSubject;
+        m_state->change(m_message, MboxChange{subject, std::nullopt, nullptr, {}});
         m_revision = entry->revision;
-        const std::string subject = std::move(*m_newSubject);
         m_newSubject.reset();
         setProperty(PropValue::string(PR_SUBJECT_A, subject));
-        m_state->change(m_message, MboxChange{subject, std::nullopt, nullptr, {}});
         return S_OK;
     } catch (const std::exception& error) {
         return m_state->fail(error);
@@ -106,11 +99,15 @@ HRESULT MboxMessage::OpenProperty(PropTag tag, Iid iid, std::uint32_t, std::uint
         std::optional<MboxEntry> entry;
         if (const HRESULT hr = current(entry); failed(hr))
             return hr;
-        auto body = mime::plainTextBody(unquoteFromLines(m_state->readContent(m_message)));
-        // Opened with deferred errors a message without a body reads as an empty one.
-        if (!body && (flags & MAPI_DEFERRED_ERRORS) == 0)
+        std::string content = m_state->readContent(m_message);
+        if (flags & MAPI_DEFERRED_ERRORS) {
+            stream = std::make_shared<MboxBodyStream>(std::move(content), m_state);
+            return S_OK;
+        }
+        auto body = mime::plainTextBody(unquoteFromLines(content));
+        if (!body)
             return MAPI_E_NOT_FOUND;
-        stream = std::make_shared<BodyStream>(body ? std::move(*body) : std::string());
+        stream = std::make_shared<BodyStream>(std::move(*body));
         return S_OK;
     } catch (const std::exception& error) {
         return m_state->fail(error);
@@ -129,9 +126,10 @@ HRESULT MboxMessage::SetReadFlag(std::uint32_t flags) {
         const std::int32_t was = messageFlags ? messageFlags->getLong() : 0;
         if (((was & static_cast<std::int32_t>(MSGFLAG_READ)) != 0) == read)
             return S_OK;
-        setProperty(PropValue::integer(PR_MESSAGE_FLAGS, read ? (was | static_cast<std::int32_t>(MSGFLAG_READ))
-                                                              : (was & ~static_cast<std::int32_t>(MSGFLAG_READ))));
         m_state->change(m_message, MboxChange{std::nullopt, read, nullptr, {}});
+        setProperty(
+            PropValue::integer(PR_MESSAGE_FLAGS, read ? (was | static_cast<std::int32_t>(MSGFLAG_READ))
+                                                      : (was & ~static_cast<std::int32_t>(MSGFLAG_READ))));
         return S_OK;
     } catch (const std::exception& error) {
         return m_state->fail(error);

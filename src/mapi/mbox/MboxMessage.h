@@ -17,7 +17,8 @@ class MboxMessage : public IMessage {
 public:
     static HRESULT open(const std::shared_ptr<MboxState>& state, const ParsedMboxEntryId& id,
                         std::shared_ptr<IMAPIProp>& message);
-    MboxMessage(std::shared_ptr<MboxState> state, MboxMessageRef message, std::uint32_t revision, Row properties);
+    MboxMessage(std::shared_ptr<MboxState> state, MboxMessageRef message, std::uint32_t revision,
+                Row properties);
     ~MboxMessage() override;
     MboxMessage(const MboxMessage&) = delete;
     MboxMessage& operator=(const MboxMessage&) = delete;

@@ -1,32 +1,18 @@
 #include "mapi/mbox/MboxProvider.h"
 
 #include "mapi/EntryIds.h"
+#include "mapi/StoreCommon.h"
 #include "mapi/mbox/MboxState.h"
 #include "mapi/mbox/MboxStore.h"
 #include "mapi/mbox/MboxTree.h"
 
-#include <cstdlib>
-
 namespace mapi {
-namespace {
 
 namespace fs = std::filesystem;
 
-fs::path pathOfUrl(const std::string& url) {
-    std::string path = url.substr(url.find(':') + 1);
-    if (path.rfind("///", 0) == 0)
-        path.erase(0, 2);
-    if (path.rfind("~/", 0) == 0)
-        if (const char* home = std::getenv("HOME"))
-            path = std::string(home) + path.substr(1);
-    return path;
-}
-
-} // namespace
-
 void registerMboxProvider(ProviderRegistry& registry, MboxLockTimes lockTimes) {
     registry.add("mbox", [lockTimes](const StoreLocation& location, std::shared_ptr<IMsgStore>& store) {
-        fs::path root = pathOfUrl(location.url);
+        fs::path root = pathOfStoreUrl(location.url);
         if (!isOurEntryId(location.entryId) || location.entryId.size() != kStoreEntryIdSize)
             return MAPI_E_INVALID_PARAMETER;
         if (root.empty() || !isMboxPath(root))

@@ -27,12 +27,13 @@ std::uint64_t hashBytes(std::string_view text, std::uint64_t hash = 0xcbf29ce484
 }
 
 std::uint64_t headerHash(std::string_view header, std::uint64_t length) {
-    return hashBytes(std::string_view(reinterpret_cast<const char*>(&length), sizeof length), hashBytes(header));
+    return hashBytes(std::string_view(reinterpret_cast<const char*>(&length), sizeof length),
+                     hashBytes(header));
 }
 
 class Scanner {
 public:
-    Scanner(const MboxRecordSink& sink) : m_sink(sink) {}
+    explicit Scanner(const MboxRecordSink& sink) : m_sink(sink) {}
 
     // One line: its file offset, its bytes without the line end, its full length.
     void line(std::uint64_t offset, std::string_view text, std::size_t length, bool whole) {
@@ -86,7 +87,8 @@ private:
             m_previousEmpty && m_previousEmptyStart >= m_record.content ? m_previousEmptyStart : next;
         const mime::HeaderBlock block = mime::parseHeaderBlock(m_header);
         const mime::HeaderField* id = mime::findField(block, "Message-ID");
-        m_record.fingerprint = messageFingerprint(m_fromLine, id ? mime::unfoldValue(id->value) : std::string());
+        m_record.fingerprint =
+            messageFingerprint(m_fromLine, id ? mime::unfoldValue(id->value) : std::string());
         const std::uint64_t length = m_record.contentEnd - m_record.content;
         m_record.headerHash = headerHash(m_header, length);
         m_sink(m_record, m_fromLine, m_header);
@@ -140,14 +142,16 @@ std::uint64_t scanMbox(int fd, const std::filesystem::path& path, const MboxReco
     bool atEnd = false;
     while (true) {
         if (!atEnd) {
-            const std::size_t got = readAt(fd, path, buffer.data() + filled, buffer.size() - filled, fileOffset);
+            const std::size_t got =
+                readAt(fd, path, buffer.data() + filled, buffer.size() - filled, fileOffset);
             atEnd = got == 0;
             filled += got;
             fileOffset += got;
         }
         std::size_t position = 0;
         while (position < filled) {
-            const char* newline = static_cast<const char*>(std::memchr(buffer.data() + position, '\n', filled - position));
+            const char* newline =
+                static_cast<const char*>(std::memchr(buffer.data() + position, '\n', filled - position));
             if (!newline && !atEnd && filled - position < kLongestLine)
                 break; // the line goes on in the next chunk
             const std::size_t lineEnd = newline ? static_cast<std::size_t>(newline - buffer.data()) + 1
@@ -156,7 +160,8 @@ std::uint64_t scanMbox(int fd, const std::filesystem::path& path, const MboxReco
                 std::size_t textEnd = newline ? lineEnd - 1 : lineEnd;
                 if (newline && textEnd > position && buffer[textEnd - 1] == '\r')
                     --textEnd;
-                scanner.line(bufferStart + position, std::string_view(buffer.data() + position, textEnd - position),
+                scanner.line(bufferStart + position,
+                             std::string_view(buffer.data() + position, textEnd - position),
                              lineEnd - position, newline != nullptr);
             }
             skipping = newline == nullptr;

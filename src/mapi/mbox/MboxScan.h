@@ -12,10 +12,10 @@
 namespace mapi {
 
 struct MboxRecord {
-    std::uint64_t start = 0;      // the separator line's first byte (the message's, without one)
-    std::uint64_t content = 0;    // the message's first byte, after its separator line
-    std::uint64_t contentEnd = 0; // past its last byte, before the empty line ending the record
-    std::uint64_t end = 0;        // the next record's start, or the end of the file
+    std::uint64_t start = 0;       // the separator line's first byte (the message's, without one)
+    std::uint64_t content = 0;     // the message's first byte, after its separator line
+    std::uint64_t contentEnd = 0;  // past its last byte, before the empty line ending the record
+    std::uint64_t end = 0;         // the next record's start, or the end of the file
     std::uint64_t fingerprint = 0; // see messageFingerprint
     std::uint64_t headerHash = 0;  // the header block and the length: changes when others edit it
 };

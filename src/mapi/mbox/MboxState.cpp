@@ -35,20 +35,16 @@ constexpr std::size_t kMostWaiting = 100'000;
 // A scan that saw the file change under it is tried again this often.
 constexpr int kScanAttempts = 3;
 
-class ReadFile {
-public:
-    explicit ReadFile(const fs::path& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
-        if (m_fd < 0)
-            platform::throwFileError(errno, "Cannot open", path);
-    }
-    ~ReadFile() { ::close(m_fd); }
-    ReadFile(const ReadFile&) = delete;
-    ReadFile& operator=(const ReadFile&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+// A descriptor shared by the reads of one version of a folder file.
+std::shared_ptr<const int> openReader(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        platform::throwFileError(errno, "Cannot open", path);
+    return std::shared_ptr<const int>(new int(fd), [](const int* held) {
+        ::close(*held);
+        delete held;
+    });
+}
 
 FileIdentity identityOf(const struct stat& info) {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
@@ -107,7 +103,8 @@ Binary messageEntryId(const Binary& storeId, const std::string& folderKey, const
 }
 
 // The delivery time: the separator's date, else Date:, else the folder file's time.
-std::int64_t deliverySeconds(std::string_view fromLine, const mime::HeaderBlock& block, const FileIdentity& file) {
+std::int64_t deliverySeconds(std::string_view fromLine, const mime::HeaderBlock& block,
+                             const FileIdentity& file) {
     if (const auto seconds = fromLineTime(fromLine))
         return *seconds;
     if (const mime::HeaderField* date = mime::findField(block, "Date"))
@@ -124,7 +121,8 @@ std::optional<Row> messageRow(std::string_view fromLine, std::string_view header
     if (flags.expunged)
         return std::nullopt;
     // The message's size and its arrival time stand where a Maildir file's status has them.
-    const FileIdentity message{0, 0, record.contentEnd - record.content, deliverySeconds(fromLine, block, file), 0};
+    const FileIdentity message{0, 0, record.contentEnd - record.content,
+                               deliverySeconds(fromLine, block, file), 0};
     return messageProperties(header, message, flags.read, entryId);
 }
 
@@ -192,7 +190,8 @@ Binary MboxState::folderEntryId(const std::string& folderKey) const {
 
 std::optional<ParsedMboxEntryId> MboxState::parseEntryId(const Binary& entryId) const {
     const auto key = objectKeyString(entryId, m_location.entryId);
-    if (!key || key->empty() || key->find('\0', 1 + (key->front() == kMessageTag ? 8 * kIdNumbers : 0)) != std::string::npos)
+    if (!key || key->empty() ||
+        key->find('\0', 1 + (key->front() == kMessageTag ? 8 * kIdNumbers : 0)) != std::string::npos)
         return std::nullopt;
     if (key->front() == kFolderTag)
         return ParsedMboxEntryId{true, key->substr(1), {}, {}};
@@ -233,21 +232,23 @@ void MboxState::rescan(FolderFile& folder, int fd, const ScanSink* sink) {
             sink->restart();
         const FileIdentity before = identityOf(fd, folder.path);
         auto unmatched = previous;
-        const std::uint64_t read = scanMbox(fd, folder.path, [&](const MboxRecord& record, std::string_view fromLine,
-                                                                   std::string_view header) {
-            MboxEntry entry{record, 0, 0};
-            auto& same = unmatched[record.fingerprint];
-            if (!same.empty()) {
-                entry.uid = same.front()->uid;
-                entry.revision = same.front()->revision + (same.front()->record.headerHash != record.headerHash ? 1 : 0);
-                same.pop_front();
-            } else {
-                entry.uid = m_nextUid++;
-            }
-            entries.push_back(entry);
-            if (sink)
-                sink->message(entry, fromLine, header);
-        });
+        const std::uint64_t read =
+            scanMbox(fd, folder.path,
+                     [&](const MboxRecord& record, std::string_view fromLine, std::string_view header) {
+                         MboxEntry entry{record, 0, 0};
+                         auto& same = unmatched[record.fingerprint];
+                         if (!same.empty()) {
+                             entry.uid = same.front()->uid;
+                             entry.revision = same.front()->revision +
+                                              (same.front()->record.headerHash != record.headerHash ? 1 : 0);
+                             same.pop_front();
+                         } else {
+                             entry.uid = m_nextUid++;
+                         }
+                         entries.push_back(entry);
+                         if (sink)
+                             sink->message(entry, fromLine, header);
+                     });
         scanned = identityOf(fd, folder.path);
         if ((sameFile(before, scanned) && read == scanned.size) || attempt == kScanAttempts)
             break;
@@ -259,7 +260,8 @@ void MboxState::rescan(FolderFile& folder, int fd, const ScanSink* sink) {
     for (std::size_t i = 0; i < folder.entries.size(); ++i)
         folder.byUid[folder.entries[i].uid] = i;
     // Changes of messages that left the file go with them; so do rows of changed messages.
-    std::erase_if(folder.changes, [&folder](const auto& change) { return !folder.byUid.count(change.first); });
+    std::erase_if(folder.changes,
+                  [&folder](const auto& change) { return !folder.byUid.count(change.first); });
     std::erase_if(folder.listed, [this, &folder](const auto& listed) {
         const MboxEntry* entry = entryOf(folder, listed.first);
         return !entry || entry->revision != listed.second.revision;
@@ -267,10 +269,11 @@ void MboxState::rescan(FolderFile& folder, int fd, const ScanSink* sink) {
 }
 
 void MboxState::ensureCurrent(FolderFile& folder) {
-    if (folder.scanned && sameFile(currentIdentity(folder.path), folder.identity))
+    if (folder.scanned && folder.reader && sameFile(currentIdentity(folder.path), folder.identity))
         return;
-    ReadFile file(folder.path);
-    rescan(folder, file.fd());
+    auto reader = openReader(folder.path);
+    rescan(folder, *reader);
+    folder.reader = std::move(reader);
 }
 
 const MboxEntry* MboxState::entryOf(const FolderFile& folder, std::uint32_t uid) const {
@@ -278,11 +281,13 @@ const MboxEntry* MboxState::entryOf(const FolderFile& folder, std::uint32_t uid)
     return found == folder.byUid.end() ? nullptr : &folder.entries[found->second];
 }
 
-std::string MboxState::readRange(const FolderFile& folder, int fd, std::uint64_t from, std::uint64_t to) const {
+std::string MboxState::readRange(const FolderFile& folder, int fd, std::uint64_t from,
+                                 std::uint64_t to) const {
     std::string bytes(to - from, '\0');
     std::size_t filled = 0;
     while (filled < bytes.size()) {
-        const ssize_t got = ::pread(fd, bytes.data() + filled, bytes.size() - filled, static_cast<off_t>(from + filled));
+        const ssize_t got =
+            ::pread(fd, bytes.data() + filled, bytes.size() - filled, static_cast<off_t>(from + filled));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -299,25 +304,27 @@ SharedRows MboxState::listFolder(const std::string& folderKey) {
         return {};
     writeChanges(folderKey);
     FolderFile& folder = folderFile(folderKey);
-    ReadFile file(folder.path);
+    auto reader = openReader(folder.path);
+    const int fd = *reader;
     SharedRows rows;
     std::vector<std::pair<const MboxEntry, std::shared_ptr<const Row>>> listed;
-    FileIdentity listedFile = identityOf(file.fd(), folder.path);
-    const ScanSink sink{
-        [&] {
-            rows.clear();
-            listed.clear();
-            listedFile = identityOf(file.fd(), folder.path);
-        },
-        [&](const MboxEntry& entry, std::string_view fromLine, std::string_view header) {
-            auto row = messageRow(fromLine, header, entry.record, listedFile,
-                                  messageEntryId(m_location.entryId, folderKey, entry.record, listedFile));
-            if (!row)
-                return;
-            rows.push_back(std::make_shared<const Row>(std::move(*row)));
-            listed.emplace_back(entry, rows.back());
-        }};
-    rescan(folder, file.fd(), &sink);
+    FileIdentity listedFile = identityOf(fd, folder.path);
+    const ScanSink sink{[&] {
+                            rows.clear();
+                            listed.clear();
+                            listedFile = identityOf(fd, folder.path);
+                        },
+                        [&](const MboxEntry& entry, std::string_view fromLine, std::string_view header) {
+                            auto row = messageRow(
+                                fromLine, header, entry.record, listedFile,
+                                messageEntryId(m_location.entryId, folderKey, entry.record, listedFile));
+                            if (!row)
+                                return;
+                            rows.push_back(std::make_shared<const Row>(std::move(*row)));
+                            listed.emplace_back(entry, rows.back());
+                        }};
+    rescan(folder, fd, &sink);
+    folder.reader = std::move(reader);
     folder.listedFile = listedFile;
     folder.listedPlaces.clear();
     folder.listed.clear();
@@ -344,8 +351,9 @@ std::optional<MboxMessageRef> MboxState::find(const ParsedMboxEntryId& id) {
     const MboxEntry* best = nullptr;
     const auto distance = [&id](const MboxEntry& entry) {
         const std::uint64_t length = entry.record.contentEnd - entry.record.content;
-        const std::uint64_t apart = entry.record.start > id.listed.start ? entry.record.start - id.listed.start
-                                                                          : id.listed.start - entry.record.start;
+        const std::uint64_t apart = entry.record.start > id.listed.start
+                                        ? entry.record.start - id.listed.start
+                                        : id.listed.start - entry.record.start;
         return std::make_pair(length == id.listed.contentEnd ? 0 : 1, apart);
     };
     for (const MboxEntry& entry : folder.entries)
@@ -380,8 +388,8 @@ Row MboxState::readProperties(const MboxMessageRef& message) {
     const MboxEntry* entry = entryOf(folder, message.uid);
     if (!entry)
         platform::throwFileError(ENOENT, "The message is no longer in", folder.path);
-    ReadFile file(folder.path);
-    const std::string bytes = readRange(folder, file.fd(), entry->record.start, entry->record.contentEnd);
+    const std::string bytes =
+        readRange(folder, *folder.reader, entry->record.start, entry->record.contentEnd);
     const std::size_t separator = entry->record.content - entry->record.start;
     std::string_view fromLine = std::string_view(bytes).substr(0, separator);
     while (!fromLine.empty() && (fromLine.back() == '\n' || fromLine.back() == '\r'))
@@ -396,14 +404,11 @@ Row MboxState::readProperties(const MboxMessageRef& message) {
 std::string MboxState::readContent(const MboxMessageRef& message) {
     FolderFile& folder = folderFile(message.folderKey);
     ensureCurrent(folder);
-    ReadFile file(folder.path);
-    // The file opened may already be a newer one than the entries describe.
-    if (!sameFile(identityOf(file.fd(), folder.path), folder.identity))
-        rescan(folder, file.fd());
     const MboxEntry* entry = entryOf(folder, message.uid);
     if (!entry)
         platform::throwFileError(ENOENT, "The message is no longer in", folder.path);
-    return readRange(folder, file.fd(), entry->record.content, entry->record.contentEnd);
+    // The descriptor holds the version the entries describe, even if the name moved on since.
+    return readRange(folder, *folder.reader, entry->record.content, entry->record.contentEnd);
 }
 
 void MboxState::change(const MboxMessageRef& message, const MboxChange& change) {
@@ -464,8 +469,16 @@ void MboxState::writeChanges() {
 
 void MboxState::writeChanges(const std::string& folderKey) {
     FolderFile& folder = folderFile(folderKey);
-    if (!folder.changes.empty())
+    if (folder.changes.empty())
+        return;
+    try {
         rewrite(folder, {});
+    } catch (...) {
+        // The caller hears of the failure; the messages stay as they were for the next run,
+        // and no later call waits for the same locks again.
+        folder.changes.clear();
+        throw;
+    }
 }
 
 void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appended) {
@@ -475,8 +488,10 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
     struct stat info {};
     if (::fstat(fd, &info) != 0)
         platform::throwFileError(errno, "Cannot read", folder.path);
-    if (!folder.scanned || !sameFile(identityOf(info), folder.identity))
+    if (!folder.scanned || !sameFile(identityOf(info), folder.identity)) {
         rescan(folder, fd);
+        folder.reader.reset();
+    }
     // What this rewrite does to each message, and the moved messages for their folders. A folder
     // written as a destination leaves its own moves for its own rewrite: the folder they came
     // from is locked meanwhile.
@@ -575,8 +590,14 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
         folder.listed.erase(uid);
         folder.changes.erase(uid);
     }
-    // Added messages get their entries from the next scan, which finds the others again.
-    folder.identity = adding.empty() ? currentIdentity(folder.path) : FileIdentity{};
+    // Added messages get their entries from the next scan, which finds the others again; else
+    // the file under the name is ours (the locks are still held) and the entries describe it.
+    folder.reader.reset();
+    folder.identity = FileIdentity{};
+    if (adding.empty()) {
+        folder.reader = openReader(folder.path);
+        folder.identity = identityOf(*folder.reader, folder.path);
+    }
     ++m_rewrites;
     m_lastRewrite = Clock::now() - started;
 }
@@ -586,14 +607,23 @@ bool MboxState::holds(const FolderFile& folder, int fd, std::string_view record)
     std::string_view fromLine = record.substr(0, lineEnd);
     if (fromLine.ends_with('\r'))
         fromLine.remove_suffix(1);
-    const std::string_view content = lineEnd == std::string_view::npos ? std::string_view() : record.substr(lineEnd + 1);
+    const std::string_view content =
+        lineEnd == std::string_view::npos ? std::string_view() : record.substr(lineEnd + 1);
     const mime::HeaderBlock block = mime::parseHeaderBlock(content);
     const mime::HeaderField* id = mime::findField(block, "Message-ID");
-    const std::uint64_t fingerprint = messageFingerprint(fromLine, id ? mime::unfoldValue(id->value) : std::string());
+    const std::uint64_t fingerprint =
+        messageFingerprint(fromLine, id ? mime::unfoldValue(id->value) : std::string());
     return std::any_of(folder.entries.begin(), folder.entries.end(), [&](const MboxEntry& entry) {
-        return entry.record.fingerprint == fingerprint && entry.record.contentEnd - entry.record.start == record.size() &&
+        return entry.record.fingerprint == fingerprint &&
+               entry.record.contentEnd - entry.record.start == record.size() &&
                readRange(folder, fd, entry.record.start, entry.record.contentEnd) == record;
     });
+}
+
+platform::WorkerPool& MboxState::workers() {
+    if (!m_workers)
+        m_workers = std::make_unique<platform::WorkerPool>(platform::WorkerPool::defaultThreads());
+    return *m_workers;
 }
 
 HRESULT MboxState::fail(HRESULT code, std::string text) {
@@ -603,7 +633,8 @@ HRESULT MboxState::fail(HRESULT code, std::string text) {
 }
 
 HRESULT MboxState::fail(const std::exception& error) {
-    return fail(mapiCodeOf(error), dynamic_cast<const std::bad_alloc*>(&error) ? "Out of memory" : error.what());
+    return fail(mapiCodeOf(error),
+                dynamic_cast<const std::bad_alloc*>(&error) ? "Out of memory" : error.what());
 }
 
 HRESULT MboxState::lastError(HRESULT result, std::optional<MapiError>& error) const {

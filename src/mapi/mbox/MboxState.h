@@ -26,12 +26,13 @@
 #include "mapi/mbox/MboxLock.h"
 #include "mapi/mbox/MboxScan.h"
 #include "mapi/mbox/MboxTree.h"
+#include "platform/WorkerPool.h"
 
 #include <chrono>
 #include <cstdint>
 #include <exception>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -67,8 +68,8 @@ struct MboxChange {
 struct ParsedMboxEntryId {
     bool isFolder = false;
     std::string folderKey;
-    MboxRecord listed;          // place, length and fingerprint when listed
-    FileIdentity listedFile;    // inode, size and time of the file then
+    MboxRecord listed;       // place, length and fingerprint when listed
+    FileIdentity listedFile; // inode, size and time of the file then
 };
 
 class MboxState : public std::enable_shared_from_this<MboxState> {
@@ -97,13 +98,14 @@ public:
     // The message's bytes as stored (separator quoting still in place).
     std::string readContent(const MboxMessageRef& message);
 
-    // Keeps a change for the next rewrite and writes the folder's changes when they are due.
+    // Keeps a change for the next rewrite and writes the folder's changes when they are due;
+    // throws what the rewrite met.
     void change(const MboxMessageRef& message, const MboxChange& change);
     // The change waiting for a message, if any.
     const MboxChange* waiting(const MboxMessageRef& message) const;
     // Writes every waiting change; the first failure is thrown after all folders were tried.
     void writeChanges();
-    // Rewrites the folder's file now with its waiting changes.
+    // Rewrites the folder's file now with its waiting changes; when that fails they are dropped.
     void writeChanges(const std::string& folderKey);
     // How many times this store wrote a folder file anew.
     std::uint64_t rewrites() const { return m_rewrites; }
@@ -111,6 +113,9 @@ public:
     // Open messages: changes wait while more than the caller's own is open.
     void messageOpened() { ++m_openMessages; }
     void messageReleased() noexcept;
+
+    // The threads that decode bodies opened with deferred errors, started on first use.
+    platform::WorkerPool& workers();
 
     HRESULT fail(HRESULT code, std::string text);
     HRESULT fail(const std::exception& error);
@@ -124,7 +129,8 @@ private:
     struct FolderFile {
         std::filesystem::path path;
         bool scanned = false;
-        FileIdentity identity; // the file the entries describe
+        FileIdentity identity;             // the file the entries describe
+        std::shared_ptr<const int> reader; // a descriptor of that file, for reading messages
         std::vector<MboxEntry> entries;
         std::unordered_map<std::uint32_t, std::size_t> byUid;
         FileIdentity listedFile;
@@ -163,6 +169,7 @@ private:
     std::uint64_t m_rewrites = 0;
     HRESULT m_lastCode = S_OK;
     std::string m_lastText;
+    std::unique_ptr<platform::WorkerPool> m_workers; // last: stopped before the rest goes
 };
 
 } // namespace mapi

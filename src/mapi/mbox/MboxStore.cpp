@@ -45,7 +45,8 @@ HRESULT MboxStore::OpenEntry(const Binary& entryId, Iid iid, std::uint32_t, std:
     return openMboxEntry(m_state, entryId, iid, objectType, object);
 }
 
-HRESULT MboxStore::GetReceiveFolder(const std::string&, std::uint32_t, Binary& entryId, std::string& explicitClass) {
+HRESULT MboxStore::GetReceiveFolder(const std::string&, std::uint32_t, Binary& entryId,
+                                    std::string& explicitClass) {
     entryId = m_state->folderEntryId(m_state->tree().receiveFolder());
     explicitClass = "IPM";
     return S_OK;

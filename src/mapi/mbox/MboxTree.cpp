@@ -24,14 +24,15 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 
 // The files mail clients keep beside their mbox files.
 bool isIndexFile(std::string_view name) {
-    static constexpr std::array<std::string_view, 9> kSuffixes{".msf", ".lock", ".dat", ".json", ".html",
-                                                               ".sqlite", ".log", ".bak", "~"};
+    static constexpr std::array<std::string_view, 9> kSuffixes{".msf",    ".lock", ".dat", ".json", ".html",
+                                                               ".sqlite", ".log",  ".bak", "~"};
     return std::any_of(kSuffixes.begin(), kSuffixes.end(),
                        [name](std::string_view suffix) { return endsWith(name, suffix); });
 }
 
 bool isMaildirDirectory(const fs::path& path) {
-    return typeOf(path / "cur") == fs::file_type::directory && typeOf(path / "new") == fs::file_type::directory;
+    return typeOf(path / "cur") == fs::file_type::directory &&
+           typeOf(path / "new") == fs::file_type::directory;
 }
 
 bool validKey(const std::string& key) {
@@ -79,7 +80,8 @@ bool MboxTree::exists(const std::string& key) const {
 
 std::string MboxTree::displayName(const std::string& key) const {
     if (key.empty())
-        return m_root.filename().empty() ? m_root.parent_path().filename().string() : m_root.filename().string();
+        return m_root.filename().empty() ? m_root.parent_path().filename().string()
+                                         : m_root.filename().string();
     return key.substr(key.rfind('/') + 1);
 }
 
@@ -94,7 +96,9 @@ std::vector<MboxFolderInfo> MboxTree::children(const std::string& key) const {
     if (m_singleFile || !validKey(key))
         return {};
     const fs::path directory = childDirectory(key);
-    const std::string prefix = key.empty() ? std::string() : std::string(fs::path(directory).lexically_relative(m_root).string()) + "/";
+    const std::string prefix =
+        key.empty() ? std::string()
+                    : std::string(fs::path(directory).lexically_relative(m_root).string()) + "/";
     std::map<std::string, MboxFolderInfo> found;
     std::error_code error;
     for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {

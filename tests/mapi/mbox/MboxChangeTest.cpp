@@ -8,13 +8,15 @@
 #include "support/SampleMessages.h"
 #include "support/TemporaryFolder.h"
 
+#include "mapi/StoreErrors.h"
 #include "mapi/mbox/MboxLock.h"
 #include "mapi/mbox/MboxStore.h"
-#include "mapi/StoreErrors.h"
 
 #include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,8 +80,8 @@ private:
 TEST(MboxChange, OneRewriteTagsAndMarksEveryMessageKeepingEveryOtherByte) {
     TemporaryFolder temporary;
     const std::string original = kFrom1 + "Subject: One\nX-Mozilla-Status: 0010\n\n>From quoted\nbody 1\n\n" +
-                                 testsupport::withCrLf(kFrom2 + "Subject: Two\nStatus: O\n\nbody 2\n\n") + kFrom3 +
-                                 "Subject: Three\n\nbody 3 without end";
+                                 testsupport::withCrLf(kFrom2 + "Subject: Two\nStatus: O\n\nbody 2\n\n") +
+                                 kFrom3 + "Subject: Three\n\nbody 3 without end";
     const fs::path file = temporary.writeFile("mbox", original);
     ::chmod(file.c_str(), 0600);
     auto store = openMbox(file);
@@ -103,7 +105,8 @@ TEST(MboxChange, OneRewriteTagsAndMarksEveryMessageKeepingEveryOtherByte) {
     EXPECT_EQ(rewrites(*store), 1u);
     EXPECT_EQ(readFileText(file),
               kFrom1 + "Subject: [done] One\nX-Mozilla-Status: 0011\nStatus: RO\n\n>From quoted\nbody 1\n\n" +
-                  testsupport::withCrLf(kFrom2 + "Subject: [done] Two\nStatus: RO\nX-Mozilla-Status: 0001\n\nbody 2\n\n") +
+                  testsupport::withCrLf(
+                      kFrom2 + "Subject: [done] Two\nStatus: RO\nX-Mozilla-Status: 0001\n\nbody 2\n\n") +
                   kFrom3 + "Subject: [done] Three\nX-Mozilla-Status: 0001\nStatus: RO\n\nbody 3 without end");
     struct stat info {};
     ::stat(file.c_str(), &info);
@@ -116,7 +119,7 @@ TEST(MboxChange, OneRewriteTagsAndMarksEveryMessageKeepingEveryOtherByte) {
               (std::vector<std::string>{"[done] One (read)", "[done] Two (read)", "[done] Three (read)"}));
 }
 
-TEST(MboxChange, ALockAnotherProgramKeepsMakesTheChangeWaitThenFailNamingTheFile) {
+TEST(MboxChange, ALockAnotherProgramKeepsMakesTheChangeWaitThenFailNamingTheFileAndChangingNothing) {
     TemporaryFolder temporary;
     const std::string original = mboxRecord(simpleMessage("Only", "x\n"));
     const fs::path file = temporary.writeFile("mbox", original);
@@ -142,10 +145,10 @@ TEST(MboxChange, ALockAnotherProgramKeepsMakesTheChangeWaitThenFailNamingTheFile
         const std::string text = lastErrorText(*message, hr);
         EXPECT_NE(text.find((dotLock ? dotLockPath(file) : file).string()), std::string::npos) << text;
         EXPECT_EQ(readFileText(file), original);
-        // Once the other program lets go, the change that waited is written.
+        // Once the other program lets go, the change can be made.
         holder.reset();
         fs::remove(dotLockPath(file));
-        message.reset();
+        EXPECT_EQ(message->SetReadFlag(SUPPRESS_RECEIPT), S_OK);
         EXPECT_NE(readFileText(file).find("Status: RO"), std::string::npos);
         temporary.writeFile("mbox", original);
     }
@@ -176,7 +179,8 @@ TEST(MboxChange, MovesBetweenFoldersAndStoresKeepTheMessageAndNeverDoubleIt) {
     const std::string two = mboxRecord(simpleMessage("Two", "2\n"), 1700003600);
     temporary.writeFile("tree/Inbox", one + two);
     temporary.writeFile("tree/Archives.sbd/2024", "");
-    const fs::path other = temporary.writeFile("other/spool", "From x@example.org Mon Jan  1 10:00:00 2024\nSubject: Kept\n\nno final line end");
+    const fs::path other = temporary.writeFile(
+        "other/spool", "From x@example.org Mon Jan  1 10:00:00 2024\nSubject: Kept\n\nno final line end");
     auto store = openMbox(temporary.path() / "tree");
     auto otherStore = openMbox(other);
     auto inbox = openInbox(*store);
@@ -184,10 +188,11 @@ TEST(MboxChange, MovesBetweenFoldersAndStoresKeepTheMessageAndNeverDoubleIt) {
     auto year = openFolder(*store, childFolderId(*archive, "2024"));
     const RowSet rows = contents(*inbox);
     ASSERT_EQ(rows.size(), 2u);
-    check(inbox->CopyMessages({prop(rows[0], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *year, 0, nullptr, MESSAGE_MOVE),
+    check(inbox->CopyMessages({prop(rows[0], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *year, 0, nullptr,
+                              MESSAGE_MOVE),
           "move");
-    check(inbox->CopyMessages({prop(rows[1], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *openInbox(*otherStore), 0,
-                              nullptr, MESSAGE_MOVE),
+    check(inbox->CopyMessages({prop(rows[1], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder,
+                              *openInbox(*otherStore), 0, nullptr, MESSAGE_MOVE),
           "move");
     EXPECT_EQ(readFileText(temporary.path() / "tree/Inbox"), "");
     EXPECT_EQ(readFileText(temporary.path() / "tree/Archives.sbd/2024"), one);
@@ -200,8 +205,8 @@ TEST(MboxChange, MovesBetweenFoldersAndStoresKeepTheMessageAndNeverDoubleIt) {
     // A move stopped after its message reached the destination left it in both: moving it again
     // takes it out of the source without adding it twice.
     temporary.writeFile("tree/Inbox", one);
-    check(inbox->CopyMessages({prop(contents(*inbox)[0], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *year, 0, nullptr,
-                              MESSAGE_MOVE),
+    check(inbox->CopyMessages({prop(contents(*inbox)[0], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *year, 0,
+                              nullptr, MESSAGE_MOVE),
           "move");
     EXPECT_EQ(readFileText(temporary.path() / "tree/Inbox"), "");
     EXPECT_EQ(readFileText(temporary.path() / "tree/Archives.sbd/2024"), one);
@@ -209,7 +214,8 @@ TEST(MboxChange, MovesBetweenFoldersAndStoresKeepTheMessageAndNeverDoubleIt) {
 
 TEST(MboxChange, AMessageAppendedByAnotherProgramDuringTheRunIsKept) {
     TemporaryFolder temporary;
-    const std::string original = mboxRecord(simpleMessage("One", "1\n")) + mboxRecord(simpleMessage("Two", "2\n"));
+    const std::string original =
+        mboxRecord(simpleMessage("One", "1\n")) + mboxRecord(simpleMessage("Two", "2\n"));
     const fs::path file = temporary.writeFile("mbox", original);
     const std::string delivered = mboxRecord(simpleMessage("Late", "arrived during the run\n"), 1700009999);
     auto store = openMbox(file);
@@ -234,13 +240,14 @@ TEST(MboxChange, AMessageAppendedByAnotherProgramDuringTheRunIsKept) {
 
 TEST(MboxChange, AFileRewrittenBehindTheProgramsBackIsFollowed) {
     TemporaryFolder temporary;
-    const fs::path file = temporary.writeFile("mbox", mboxRecord(simpleMessage("One", "1\n"), 1700000000) +
-                                                          mboxRecord(simpleMessage("Two", "2\n"), 1700003600));
+    const fs::path file =
+        temporary.writeFile("mbox", mboxRecord(simpleMessage("One", "1\n"), 1700000000) +
+                                        mboxRecord(simpleMessage("Two", "2\n"), 1700003600));
     auto store = openMbox(file);
     auto messages = openAll(*store, *openInbox(*store));
     // Another client puts a message first and edits Two's header: every place moves.
     const std::string first = mboxRecord(simpleMessage("New", "0\n"), 1699990000);
-    const std::string two = mboxRecord(simpleMessage("Two", "2\n") .insert(0, "X-Label: work\n"), 1700003600);
+    const std::string two = mboxRecord(simpleMessage("Two", "2\n").insert(0, "X-Label: work\n"), 1700003600);
     temporary.writeFile("mbox", first + mboxRecord(simpleMessage("One", "1\n"), 1700000000) + two);
 
     setSubject(*messages[0], "[done] One");
@@ -249,8 +256,56 @@ TEST(MboxChange, AFileRewrittenBehindTheProgramsBackIsFollowed) {
     EXPECT_EQ(changed, MAPI_E_OBJECT_CHANGED);
     EXPECT_EQ(messages[1]->SaveChanges(FORCE_SAVE), S_OK);
     messages.clear();
-    EXPECT_EQ(readFileText(file), first + mboxRecord(simpleMessage("[done] One", "1\n"), 1700000000) +
-                                      mboxRecord(simpleMessage("[done] Two", "2\n").insert(0, "X-Label: work\n"), 1700003600));
+    EXPECT_EQ(readFileText(file),
+              first + mboxRecord(simpleMessage("[done] One", "1\n"), 1700000000) +
+                  mboxRecord(simpleMessage("[done] Two", "2\n").insert(0, "X-Label: work\n"), 1700003600));
+}
+
+} // namespace
+
+namespace {
+
+// In a mount namespace of its own, a child puts an mbox on a tmpfs that is almost full, then
+// read-only, and tags its message: the exit status says which expectation failed (0: none).
+int failuresOnASmallFileSystem(const fs::path& mountPoint) {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("larkspire-test", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0)
+        return 77;
+    const std::string original = mboxRecord(simpleMessage("Big", std::string(40 * 1024, 'x') + "\n"));
+    const fs::path file = mountPoint / "mbox";
+    testsupport::writeFileText(file, original);
+    const auto tag = [&](HRESULT expected, const char* reason) {
+        auto store = openMbox(file);
+        auto message = openAll(*store, *openInbox(*store)).at(0);
+        check(message->SetProps({PropValue::string(PR_SUBJECT_A, "[done] Big")}, nullptr), "SetProps");
+        const HRESULT hr = message->SaveChanges(KEEP_OPEN_READWRITE);
+        const std::string text = lastErrorText(*message, hr);
+        return hr == expected && text.find(file.string()) != std::string::npos &&
+               text.find(reason) != std::string::npos && readFileText(file) == original &&
+               std::distance(fs::directory_iterator(mountPoint), fs::directory_iterator()) == 1;
+    };
+    if (!tag(MAPI_E_NOT_ENOUGH_DISK, "No space left on device"))
+        return 1;
+    if (::mount("none", mountPoint.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+        return 77;
+    if (!tag(MAPI_E_NO_ACCESS, "Read-only file system"))
+        return 2;
+    return 0;
+}
+
+TEST(MboxChange, AFullDiskAndARefusedWriteAreReportedWithTheFileAndChangeNothing) {
+    TemporaryFolder temporary;
+    const fs::path mountPoint = temporary.path() / "small";
+    fs::create_directories(mountPoint);
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(failuresOnASmallFileSystem(mountPoint));
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "needs a mount namespace (root)";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the full disk, 2: the read-only file system";
 }
 
 } // namespace

@@ -33,7 +33,8 @@ void walk(IMAPIFolder& folder, const std::string& prefix, std::vector<std::strin
         paths.push_back(path);
         std::uint32_t type = 0;
         std::shared_ptr<IMAPIProp> child;
-        check(folder.OpenEntry(prop(row, PR_ENTRYID).getBinary(), Iid::IMAPIFolder, 0, type, child), "OpenEntry");
+        check(folder.OpenEntry(prop(row, PR_ENTRYID).getBinary(), Iid::IMAPIFolder, 0, type, child),
+              "OpenEntry");
         walk(*std::dynamic_pointer_cast<IMAPIFolder>(child), path + "/", paths);
     }
 }
@@ -49,7 +50,8 @@ std::vector<std::string> folderPaths(IMAPIFolder& folder) {
 std::vector<std::string> subjects(const RowSet& rows) {
     std::vector<std::string> found;
     for (const auto& row : rows)
-        found.push_back(stringProp(row, PR_SUBJECT_A) + ((prop(row, PR_MESSAGE_FLAGS).getLong() & MSGFLAG_READ) ? " (read)" : ""));
+        found.push_back(stringProp(row, PR_SUBJECT_A) +
+                        ((prop(row, PR_MESSAGE_FLAGS).getLong() & MSGFLAG_READ) ? " (read)" : ""));
     return found;
 }
 

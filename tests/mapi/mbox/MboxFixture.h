@@ -14,8 +14,9 @@
 namespace mboxtest {
 
 // The store at `path`; changes wait `lockWait` for other programs' locks.
-std::shared_ptr<mapi::IMsgStore> openMbox(const std::filesystem::path& path,
-                                           std::chrono::milliseconds lockWait = std::chrono::milliseconds(2000));
+std::shared_ptr<mapi::IMsgStore>
+openMbox(const std::filesystem::path& path,
+         std::chrono::milliseconds lockWait = std::chrono::milliseconds(2000));
 
 // The receive folder of the store.
 std::shared_ptr<mapi::IMAPIFolder> openInbox(mapi::IMsgStore& store);

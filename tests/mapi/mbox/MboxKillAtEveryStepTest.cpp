@@ -65,15 +65,16 @@ void runSequence(const fs::path& root, const Sequence& sequence) {
         if (sequence.tag && subject.rfind(kTag, 0) != 0)
             setSubject(*held[i], kTag + subject);
         if (sequence.move)
-            check(inbox->CopyMessages({prop(rows[i], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *archive, 0, nullptr,
-                                      MESSAGE_MOVE),
+            check(inbox->CopyMessages({prop(rows[i], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder, *archive, 0,
+                                      nullptr, MESSAGE_MOVE),
                   "move");
     }
 }
 
 std::string nameOf(const std::string& record) {
     for (const auto& name : kNames)
-        if (record.find("Subject: " + name) != std::string::npos || record.find("Subject: " + kTag + name) != std::string::npos)
+        if (record.find("Subject: " + name) != std::string::npos ||
+            record.find("Subject: " + kTag + name) != std::string::npos)
             return name;
     return "?";
 }
@@ -129,7 +130,8 @@ TEST_P(KillAtEveryStep, NoMessageIsLostDoubledOrDamagedAndARerunFinishes) {
             for (auto it = first; it != last; ++it)
                 EXPECT_TRUE(it->second == was || it->second == will) << name << " damaged at step " << step;
             if (copies == 2)
-                EXPECT_NE(std::next(first)->second.first, first->second.first) << name << " twice in a folder";
+                EXPECT_NE(std::next(first)->second.first, first->second.first)
+                    << name << " twice in a folder";
         }
 
         runSequence(root, GetParam());
@@ -140,8 +142,10 @@ TEST_P(KillAtEveryStep, NoMessageIsLostDoubledOrDamagedAndARerunFinishes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, KillAtEveryStep,
-                         ::testing::Values(Sequence{"Tag", true, false, false}, Sequence{"ReadFlag", false, true, false},
-                                           Sequence{"Move", false, false, true}, Sequence{"All", true, true, true}),
+                         ::testing::Values(Sequence{"Tag", true, false, false},
+                                           Sequence{"ReadFlag", false, true, false},
+                                           Sequence{"Move", false, false, true},
+                                           Sequence{"All", true, true, true}),
                          [](const auto& info) { return info.param.name; });
 
 } // namespace

@@ -44,32 +44,31 @@ const std::string kOne = mboxRecord(simpleMessage("One", "1\n"));
 
 INSTANTIATE_TEST_SUITE_P(
     Stores, Layout,
-    ::testing::Values(
-        LayoutCase{"SingleFile", {{"spool/me", kOne}}, "spool/me", {}, "me"},
-        LayoutCase{"DesktopClientTree",
-                   {{"tree/Inbox", kOne},
-                    {"tree/Inbox.msf", "// index"},
-                    {"tree/Sent", ""},
-                    {"tree/Archives.sbd/2024", kOne},
-                    {"tree/Archives.sbd/2024.msf", ""},
-                    {"tree/Archives.sbd/2023", kOne},
-                    {"tree/msgFilterRules.dat", "version=\"9\""},
-                    {"tree/popstate.dat", ""},
-                    {"tree/.hidden", kOne},
-                    {"tree/Inbox.lock", ""}},
-                   "tree",
-                   {"Archives", "Archives/2023", "Archives/2024", "Inbox", "Sent"},
-                   "Inbox"},
-        LayoutCase{"MuttFolders",
-                   {{"tree/lists/devel", kOne}, {"tree/sent-mail", kOne}, {"tree/inbox", kOne}},
-                   "tree",
-                   {"inbox", "lists", "lists/devel", "sent-mail"},
-                   "inbox"},
-        LayoutCase{"NoInboxTakesTheFirstFile",
-                   {{"tree/Drafts", kOne}, {"tree/Archives.sbd/Old", kOne}},
-                   "tree",
-                   {"Archives", "Archives/Old", "Drafts"},
-                   "Drafts"}),
+    ::testing::Values(LayoutCase{"SingleFile", {{"spool/me", kOne}}, "spool/me", {}, "me"},
+                      LayoutCase{"DesktopClientTree",
+                                 {{"tree/Inbox", kOne},
+                                  {"tree/Inbox.msf", "// index"},
+                                  {"tree/Sent", ""},
+                                  {"tree/Archives.sbd/2024", kOne},
+                                  {"tree/Archives.sbd/2024.msf", ""},
+                                  {"tree/Archives.sbd/2023", kOne},
+                                  {"tree/msgFilterRules.dat", "version=\"9\""},
+                                  {"tree/popstate.dat", ""},
+                                  {"tree/.hidden", kOne},
+                                  {"tree/Inbox.lock", ""}},
+                                 "tree",
+                                 {"Archives", "Archives/2023", "Archives/2024", "Inbox", "Sent"},
+                                 "Inbox"},
+                      LayoutCase{"MuttFolders",
+                                 {{"tree/lists/devel", kOne}, {"tree/sent-mail", kOne}, {"tree/inbox", kOne}},
+                                 "tree",
+                                 {"inbox", "lists", "lists/devel", "sent-mail"},
+                                 "inbox"},
+                      LayoutCase{"NoInboxTakesTheFirstFile",
+                                 {{"tree/Drafts", kOne}, {"tree/Archives.sbd/Old", kOne}},
+                                 "tree",
+                                 {"Archives", "Archives/Old", "Drafts"},
+                                 "Drafts"}),
     [](const auto& info) { return info.param.name; });
 
 struct SplitCase {
@@ -103,19 +102,23 @@ INSTANTIATE_TEST_SUITE_P(
                   kFrom + "Subject: A\n\n>From here\n>>From there\n\n" + kFrom + "Subject: B\n\nb\n\n",
                   {"A", "B"},
                   {"From here\r\n>From there\r\n", "b\r\n"}},
-        SplitCase{"Mboxo", kFrom + "Subject: A\n\n>From the start\nok\n", {"A"}, {"From the start\r\nok\r\n"}},
+        SplitCase{
+            "Mboxo", kFrom + "Subject: A\n\n>From the start\nok\n", {"A"}, {"From the start\r\nok\r\n"}},
         SplitCase{"CrLf",
                   testsupport::withCrLf(kFrom + "Subject: A\n\na\n\n" + kFrom + "Subject: B\n\nb\n\n"),
                   {"A", "B"},
                   {"a\r\n", "b\r\n"}},
-        SplitCase{"NoFinalNewline", kFrom + "Subject: A\n\na\n\n" + kFrom + "Subject: B\n\nlast", {"A", "B"},
+        SplitCase{"NoFinalNewline",
+                  kFrom + "Subject: A\n\na\n\n" + kFrom + "Subject: B\n\nlast",
+                  {"A", "B"},
                   {"a\r\n", "last"}},
         SplitCase{"FromInsideABody",
                   kFrom + "Subject: A\n\nline\nFrom me to you\n\nFrom the desk of nobody\n\n" + kFrom +
                       "Subject: B\n\nb\n",
                   {"A", "B"},
                   {"line\r\nFrom me to you\r\n\r\nFrom the desk of nobody\r\n", "b\r\n"}},
-        SplitCase{"FirstMessageWithoutSeparator", "Subject: Lost\n\nno separator\n\n" + kFrom + "Subject: B\n\nb\n",
+        SplitCase{"FirstMessageWithoutSeparator",
+                  "Subject: Lost\n\nno separator\n\n" + kFrom + "Subject: B\n\nb\n",
                   {"Lost", "B"},
                   {"no separator\r\n", "b\r\n"}},
         SplitCase{"BlankLinesBeforeTheFirst", "\n\n" + kFrom + "Subject: A\n\na\n", {"A"}, {"a\r\n"}},
@@ -125,23 +128,27 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MboxListing, ColumnsComeFromTheSeparatorAndTheHeader) {
     testsupport::TemporaryFolder temporary;
     const std::string dated = simpleMessage("Dated", "x\n", "Wed, 31 Jan 2024 14:05:09 +0000");
-    const fs::path file = temporary.writeFile(
-        "mbox", "From a@example.org Thu Feb  1 08:00:00 2024\n" + dated + "\n" +
-                    "From b@example.org sometime 10:00\n" + dated + "\n" + "From c@example.org Thu Feb  1 08:00:00 2024 +0100\n" +
-                    dated);
+    // The first message lost its separator, so only its Date: tells when it came; a line that
+    // only looks like a separator after a blank line stays in the last message's body.
+    const fs::path file =
+        temporary.writeFile("mbox", dated + "\n" + "From a@example.org Thu Feb  1 08:00:00 2024\n" + dated +
+                                        "\n" + "From b@example.org Thu Feb  1 08:00:00 2024 +0100\n" + dated +
+                                        "\n" + "From c@example.org Thu Feb  1 08:00:00 -0200 2024\n" + dated +
+                                        "\n" + "Subject: not a separator\n\nFrom 9:00 to 10:30 2024\n");
     auto store = openMbox(file);
     const RowSet rows = contents(*openInbox(*store));
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
     const auto unixTime = [](const Row& row) {
         return static_cast<std::int64_t>(prop(row, PR_MESSAGE_DELIVERY_TIME).getTime().ticks / 10'000'000) -
                11644473600;
     };
-    EXPECT_EQ(unixTime(rows[0]), 1706774400); // the separator's date
-    EXPECT_EQ(unixTime(rows[1]), 1706709909); // no readable date there: Date:
+    EXPECT_EQ(unixTime(rows[0]), 1706709909);
+    EXPECT_EQ(unixTime(rows[1]), 1706774400);
     EXPECT_EQ(unixTime(rows[2]), 1706774400 - 3600);
-    EXPECT_EQ(stringProp(rows[0], PR_SENDER_EMAIL_ADDRESS_A), "sender@example.org");
-    EXPECT_EQ(stringProp(rows[0], PR_DISPLAY_TO_A), "receiver@example.org");
-    EXPECT_EQ(prop(rows[0], PR_MESSAGE_SIZE).getLong(), static_cast<std::int32_t>(dated.size()));
+    EXPECT_EQ(unixTime(rows[3]), 1706774400 + 7200);
+    EXPECT_EQ(stringProp(rows[1], PR_SENDER_EMAIL_ADDRESS_A), "sender@example.org");
+    EXPECT_EQ(stringProp(rows[1], PR_DISPLAY_TO_A), "receiver@example.org");
+    EXPECT_EQ(prop(rows[1], PR_MESSAGE_SIZE).getLong(), static_cast<std::int32_t>(dated.size()));
 }
 
 TEST(MboxListing, FlagsOfBothConventionsAndExpungedMessagesLeftOut) {
@@ -150,8 +157,8 @@ TEST(MboxListing, FlagsOfBothConventionsAndExpungedMessagesLeftOut) {
         return mboxRecord(flags + "Subject: " + subject + "\n\nbody\n");
     };
     const fs::path file = temporary.writeFile(
-        "mbox", message("Unread", "") + message("MuttRead", "Status: RO\n") + message("MuttOld", "Status: O\n") +
-                    message("ClientRead", "X-Mozilla-Status: 0001\n") +
+        "mbox", message("Unread", "") + message("MuttRead", "Status: RO\n") +
+                    message("MuttOld", "Status: O\n") + message("ClientRead", "X-Mozilla-Status: 0001\n") +
                     message("ClientUnreadOverStatus", "X-Mozilla-Status: 0000\nStatus: RO\n") +
                     message("Expunged", "X-Mozilla-Status: 0009\n"));
     auto store = openMbox(file);
