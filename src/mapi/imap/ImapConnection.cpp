@@ -195,10 +195,13 @@ void ImapConnection::noteUntagged(std::string_view response) {
         else if (startsWithNoCase(code, "UIDVALIDITY "))
             m_uidValidity =
                 static_cast<std::uint32_t>(std::strtoul(std::string(code.substr(12)).c_str(), nullptr, 10));
-    } else if (const auto space = rest.find(' ');
-               space != std::string_view::npos && rest.substr(space) == " EXISTS") {
-        m_exists =
-            static_cast<std::uint32_t>(std::strtoul(std::string(rest.substr(0, space)).c_str(), nullptr, 10));
+    } else if (const auto space = rest.find(' '); space != std::string_view::npos) {
+        const std::string_view kind = rest.substr(space + 1);
+        if (kind == "EXISTS")
+            m_exists = static_cast<std::uint32_t>(
+                std::strtoul(std::string(rest.substr(0, space)).c_str(), nullptr, 10));
+        else if (kind == "EXPUNGE" && m_exists > 0)
+            --m_exists;
     }
 }
 
@@ -305,7 +308,7 @@ std::uint32_t ImapConnection::select(const std::string& mailbox) {
 }
 
 std::vector<ImapListedMessage> ImapConnection::fetchListing(std::uint32_t first, std::uint32_t last) {
-    return fetchListing("FETCH", std::to_string(first) + ":" + std::to_string(last));
+    return fetchListing("FETCH", std::to_string(first) + ":" + (last == 0 ? "*" : std::to_string(last)));
 }
 
 std::optional<ImapListedMessage> ImapConnection::fetchListingByUid(std::uint32_t uid) {

@@ -61,7 +61,7 @@ public:
     // SELECTs `mailbox` unless it is selected; answers its UIDVALIDITY.
     std::uint32_t select(const std::string& mailbox);
     std::uint32_t messageCount() const { return m_exists; }
-    // Messages `first` to `last` (sequence numbers) of the selected mailbox.
+    // Messages `first` to `last` (sequence numbers; 0 for the last there is) of the selected mailbox.
     std::vector<ImapListedMessage> fetchListing(std::uint32_t first, std::uint32_t last);
     std::optional<ImapListedMessage> fetchListingByUid(std::uint32_t uid);
     // Whole messages by UID (BODY.PEEK[], so reading marks nothing read); absent UIDs are left out.

@@ -90,8 +90,9 @@ SharedRows ImapState::listFolder(const std::string& mailbox) {
         const std::uint32_t count = connection.messageCount();
         rows.reserve(count);
         for (std::uint32_t first = 1; first <= count; first += kListingBatch) {
+            // The last batch ends at "*", so a message that arrived meanwhile is listed too.
             const std::uint32_t last =
-                std::min<std::uint64_t>(count, std::uint64_t(first) + kListingBatch - 1);
+                std::uint64_t(first) + kListingBatch > count ? 0 : first + kListingBatch - 1;
             for (auto& fetched : connection.fetchListing(first, last)) {
                 if (fetched.hasFlag("\\Deleted"))
                     continue;
