@@ -4,6 +4,7 @@
 #include "mapi/ProfileSubsystem.h"
 #include "mapi/Profiles.h"
 #include "mapi/StoreProvider.h"
+#include "mapi/imap/ImapProvider.h"
 #include "mapi/maildir/MaildirProvider.h"
 #include "platform/Hive.h"
 #include "ui/ConsoleApp.h"
@@ -30,6 +31,7 @@ int terminalColumns() {
 std::shared_ptr<mapi::IMapi> makeMailSubsystem(ui::ConsoleDialogs& dialogs) {
     auto registry = std::make_shared<mapi::ProviderRegistry>();
     mapi::registerMaildirProvider(*registry);
+    mapi::registerImapProvider(*registry, {.prompt = dialogs.passwordPrompt(), .beforeCommand = {}});
     auto subsystem = std::make_shared<mapi::ProfileSubsystem>(
         mapi::profilesFromEnvironment(mapi::processEnvironment()), registry);
     subsystem->setPrompt(dialogs.profilePrompt());

@@ -106,7 +106,8 @@ HRESULT ImapFolder::CopyMessages(const std::vector<Binary>& entryList, Iid, IMAP
     if ((flags & MESSAGE_MOVE) == 0)
         return m_state->fail(MAPI_E_NO_SUPPORT, "Messages of an IMAP store can be moved, not copied");
     auto* target = dynamic_cast<ImapFolder*>(&destination);
-    if (!target || target->m_state != m_state)
+    // The destination may come from another opening of the same store: its mailbox is all it takes.
+    if (!target || target->m_state->location().entryId != m_state->location().entryId)
         return m_state->fail(MAPI_E_NO_SUPPORT,
                              "Messages can be moved only into folders of the same IMAP account");
     // Grouped by the UIDVALIDITY their ids were made under, so one command moves each group.

@@ -263,6 +263,8 @@ void DovecotServer::start() {
 void DovecotServer::stop() {
     if (m_master <= 0)
         return;
+    // The master ends its sessions gracefully, so a command sent meanwhile could still be done.
+    cutConnections();
     ::kill(m_master, SIGTERM);
     int status = 0;
     ::waitpid(m_master, &status, 0);

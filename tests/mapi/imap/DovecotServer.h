@@ -32,6 +32,7 @@ public:
 
     // Starts the server again after stop(), on the same ports and mail.
     void start();
+    // Ends the server and every session at once.
     void stop();
     // Kills every process serving an IMAP connection: the connections are cut, the server stays.
     int cutConnections();
