@@ -173,6 +173,40 @@ TEST_F(ImapCutTest, SubjectChangeCutAtEveryCommandLosesNoMessage) {
         }
 }
 
+TEST_F(ImapCutTest, BodiesOpenedAheadComeInOneCommandThatSurvivesACut) {
+    fill(server(), "Bodies");
+    for (const bool cut : {false, true}) {
+        std::vector<std::string> commands;
+        bool armed = false;
+        StoreOptions options;
+        options.services.beforeCommand = [&](const std::string& command) {
+            commands.push_back(command);
+            if (armed && cut && command == "UID FETCH") {
+                armed = false;
+                server().cutConnections();
+            }
+        };
+        const auto store = openStore(server(), options);
+        std::vector<std::shared_ptr<IStream>> streams;
+        for (const auto& row : maildirtest::contents(*openMailbox(*store, "Bodies"))) {
+            const auto message = maildirtest::openMessage(*store, prop(row, PR_ENTRYID).getBinary());
+            streams.emplace_back();
+            ASSERT_EQ(message->OpenProperty(PR_BODY_A, Iid::IStream, 0, MAPI_DEFERRED_ERRORS, streams.back()),
+                      S_OK);
+        }
+        commands.clear();
+        armed = true;
+        for (std::size_t i = 0; i < streams.size(); ++i) {
+            char text[64] = {};
+            std::uint32_t read = 0;
+            ASSERT_EQ(streams[i]->Read(text, sizeof text - 1, read), S_OK);
+            EXPECT_EQ(std::string(text, read), "Body of " + kSubjects[i] + "\r\n");
+        }
+        // One fetch for both bodies (twice when the first was cut: the same command again).
+        EXPECT_EQ(std::count(commands.begin(), commands.end(), "UID FETCH"), cut ? 2 : 1);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, ImapMoveCutTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "WithMove" : "WithoutMove"; });
 
