@@ -1,10 +1,12 @@
 #pragma once
 // The plain-text body of an IMAP message, read as a stream. The whole message is fetched at the
 // first read, together with the other bodies the caller opened ahead in the same mailbox, then
-// decoded; the raw bytes are dropped once the text is made.
+// decoded; the raw bytes are dropped once the text is made. (A body fetched alone, without
+// MAPI_DEFERRED_ERRORS, is read through a BodyStream.)
 
 #include "mapi/Interfaces.h"
 #include "mapi/imap/ImapState.h"
+#include "mapi/maildir/BodyStream.h"
 
 #include <memory>
 #include <optional>
@@ -25,19 +27,7 @@ private:
     std::shared_ptr<ImapState> m_state;
     ImapMessageRef m_reference;
     std::shared_ptr<ImapRawMessage> m_raw;
-    std::optional<std::string> m_text;
-    std::size_t m_position = 0;
-};
-
-// A body already decoded.
-class ImapTextStream : public IStream {
-public:
-    explicit ImapTextStream(std::string text) : m_text(std::move(text)) {}
-    HRESULT Read(void* buffer, std::uint32_t count, std::uint32_t& read) override;
-
-private:
-    std::string m_text;
-    std::size_t m_position = 0;
+    std::optional<BodyStream> m_text;
 };
 
 } // namespace mapi

@@ -127,7 +127,7 @@ HRESULT ImapMessage::OpenProperty(PropTag tag, Iid iid, std::uint32_t, std::uint
         auto body = mime::plainTextBody(fetched.front().second);
         if (!body)
             return MAPI_E_NOT_FOUND;
-        stream = std::make_shared<ImapTextStream>(std::move(*body));
+        stream = std::make_shared<BodyStream>(std::move(*body));
         return S_OK;
     } catch (const std::exception& error) {
         return m_state->fail(error);

@@ -6,7 +6,7 @@
 namespace mapi {
 
 HRESULT openImapStore(const StoreLocation& location, const ImapServices& services,
-                      std::shared_ptr<IMsgStore>& store) {
+                      std::shared_ptr<IMsgStore>& store, std::shared_ptr<PromptedPasswords> prompted) {
     if (!isOurEntryId(location.entryId) || location.entryId.size() != kStoreEntryIdSize)
         return MAPI_E_INVALID_PARAMETER;
     ImapSettings settings;
@@ -17,7 +17,8 @@ HRESULT openImapStore(const StoreLocation& location, const ImapServices& service
     }
     settings.caFile = location.caFile;
     settings.insecure = location.insecure;
-    PasswordChoices passwords{location.password, location.passwordCommand, services.prompt};
+    PasswordChoices passwords{location.password, location.passwordCommand, services.prompt,
+                              std::move(prompted)};
     store = std::make_shared<ImapStore>(std::make_shared<ImapState>(
         location, ImapSession(std::move(settings), std::move(passwords), services.beforeCommand)));
     return S_OK;

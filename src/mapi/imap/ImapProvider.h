@@ -7,6 +7,7 @@
 #include "mapi/PasswordPrompt.h"
 #include "mapi/StoreProvider.h"
 #include "mapi/imap/ImapConnection.h"
+#include "mapi/imap/PasswordSource.h"
 
 namespace mapi {
 
@@ -17,7 +18,9 @@ struct ImapServices {
 
 void registerImapProvider(ProviderRegistry& registry, ImapServices services = {});
 
+// `prompted` keeps typed passwords for the store's other openings; null keeps none.
 HRESULT openImapStore(const StoreLocation& location, const ImapServices& services,
-                      std::shared_ptr<IMsgStore>& store);
+                      std::shared_ptr<IMsgStore>& store,
+                      std::shared_ptr<PromptedPasswords> prompted = nullptr);
 
 } // namespace mapi

@@ -41,7 +41,17 @@ private:
         if (!m_connection) {
             if (!m_password)
                 m_password = choosePassword(m_passwords, account());
-            m_connection = std::make_unique<ImapConnection>(m_settings, *m_password, m_hook);
+            try {
+                m_connection = std::make_unique<ImapConnection>(m_settings, *m_password, m_hook);
+            } catch (const ImapError& error) {
+                if (error.code() == MAPI_E_LOGON_FAILED) {
+                    // A refused password is asked for again next time, not kept.
+                    m_password.reset();
+                    if (m_passwords.prompted)
+                        m_passwords.prompted->forget(account());
+                }
+                throw;
+            }
         }
         return *m_connection;
     }

@@ -82,14 +82,36 @@ std::string passwordFromCommand(const std::string& command) {
     return text;
 }
 
+std::optional<std::string> PromptedPasswords::find(const std::string& account) const {
+    const std::lock_guard lock(m_mutex);
+    const auto found = m_passwords.find(account);
+    return found == m_passwords.end() ? std::nullopt : std::optional(found->second);
+}
+
+void PromptedPasswords::keep(const std::string& account, const std::string& password) {
+    const std::lock_guard lock(m_mutex);
+    m_passwords[account] = password;
+}
+
+void PromptedPasswords::forget(const std::string& account) {
+    const std::lock_guard lock(m_mutex);
+    m_passwords.erase(account);
+}
+
 std::string choosePassword(const PasswordChoices& choices, const std::string& account) {
     if (!choices.logonPassword.empty())
         return choices.logonPassword;
     if (!choices.passwordCommand.empty())
         return passwordFromCommand(choices.passwordCommand);
+    if (choices.prompted)
+        if (auto kept = choices.prompted->find(account))
+            return *kept;
     if (choices.prompt) {
-        if (auto answer = choices.prompt(account))
+        if (auto answer = choices.prompt(account)) {
+            if (choices.prompted)
+                choices.prompted->keep(account, *answer);
             return *answer;
+        }
         throw ImapError(MAPI_E_USER_CANCEL, "No password was given for " + account);
     }
     throw ImapError(MAPI_E_LOGON_FAILED, "No password for " + account +

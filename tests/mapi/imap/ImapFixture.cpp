@@ -40,7 +40,7 @@ std::shared_ptr<mapi::IMsgStore> openStore(const DovecotServer& server, const St
     if (options.trustTestCa)
         location.caFile = server.caFile().string();
     std::shared_ptr<mapi::IMsgStore> store;
-    if (mapi::failed(mapi::openImapStore(location, options.services, store)) || !store)
+    if (mapi::failed(mapi::openImapStore(location, options.services, store, options.prompted)) || !store)
         throw std::runtime_error("Cannot open the IMAP store " + url);
     return store;
 }

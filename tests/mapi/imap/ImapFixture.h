@@ -21,6 +21,7 @@ struct StoreOptions {
     std::string passwordCommand;
     bool trustTestCa = true;
     mapi::ImapServices services;
+    std::shared_ptr<mapi::PromptedPasswords> prompted;
 };
 
 std::shared_ptr<mapi::IMsgStore> openStore(const DovecotServer& server, const StoreOptions& options = {});

@@ -60,17 +60,25 @@ TEST_F(ImapLogonTest, PasswordCommandGivesThePasswordWhenTheLogonGaveNone) {
     EXPECT_NE(text.find("'exit 3' failed with exit status 3"), std::string::npos) << text;
 }
 
-TEST_F(ImapLogonTest, PromptIsAskedLastAndItsCancelIsTheUsersCancel) {
+TEST_F(ImapLogonTest, PromptIsAskedOncePerAccountAgainAfterARefusalAndItsCancelIsTheUsers) {
     StoreOptions options;
     options.password.clear();
-    std::string askedFor;
+    options.prompted = std::make_shared<PromptedPasswords>();
+    std::vector<std::string> answers{"typed wrong", DovecotServer::password};
+    std::vector<std::string> askedFor;
     options.services.prompt = [&](const std::string& account) -> std::optional<std::string> {
-        askedFor = account;
-        return DovecotServer::password;
+        askedFor.push_back(account);
+        const std::string answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
     };
-    EXPECT_EQ(firstUse(*openStore(server(), options)).first, S_OK);
-    EXPECT_EQ(askedFor, "me@localhost");
+    const auto store = openStore(server(), options);
+    EXPECT_EQ(firstUse(*store).first, MAPI_E_LOGON_FAILED);
+    EXPECT_EQ(firstUse(*store).first, S_OK);
+    EXPECT_EQ(firstUse(*openStore(server(), options)).first, S_OK); // another opening, not asked
+    EXPECT_EQ(askedFor, (std::vector<std::string>{"me@localhost", "me@localhost"}));
 
+    options.prompted.reset();
     options.services.prompt = [](const std::string&) { return std::optional<std::string>(); };
     EXPECT_EQ(firstUse(*openStore(server(), options)).first, MAPI_E_USER_CANCEL);
 }
