@@ -6,6 +6,7 @@
 #include "mapi/ProfileSubsystem.h"
 #include "mapi/Profiles.h"
 #include "mapi/StoreProvider.h"
+#include "mapi/imap/ImapProvider.h"
 #include "mapi/maildir/MaildirProvider.h"
 #include "mapi/mbox/MboxProvider.h"
 #include "platform/Hive.h"
@@ -32,16 +33,17 @@ int terminalColumns() {
 }
 
 // The one place the store providers are registered, for both faces.
-std::shared_ptr<mapi::ProfileSubsystem> makeMailSubsystem() {
+std::shared_ptr<mapi::ProfileSubsystem> makeMailSubsystem(mapi::PasswordPrompt passwordPrompt) {
     auto registry = std::make_shared<mapi::ProviderRegistry>();
     mapi::registerMaildirProvider(*registry);
     mapi::registerMboxProvider(*registry);
+    mapi::registerImapProvider(*registry, {.prompt = std::move(passwordPrompt), .beforeCommand = {}});
     return std::make_shared<mapi::ProfileSubsystem>(mapi::profilesFromEnvironment(mapi::processEnvironment()),
                                                     registry);
 }
 
 std::shared_ptr<mapi::IMapi> makeConsoleMailSubsystem(ui::ConsoleDialogs& dialogs) {
-    auto subsystem = makeMailSubsystem();
+    auto subsystem = makeMailSubsystem(dialogs.passwordPrompt());
     subsystem->setPrompt(dialogs.profilePrompt());
     return subsystem;
 }
@@ -95,10 +97,11 @@ int main(int argc, char** argv) {
     }
 
     if (!console && hasDisplay())
-        return desktop::runDesktop(argc, argv, arguments,
-                                   desktop::DesktopEnvironment{.hiveFile = platform::defaultHivePath(),
-                                                               .version = LARKSPIRE_VERSION,
-                                                               .makeMapi = makeMailSubsystem});
+        return desktop::runDesktop(
+            argc, argv, arguments,
+            desktop::DesktopEnvironment{.hiveFile = platform::defaultHivePath(),
+                                        .version = LARKSPIRE_VERSION,
+                                        .makeMapi = [] { return makeMailSubsystem({}); }});
 
     const ui::ConsoleEnvironment environment{.in = std::cin,
                                              .out = std::cout,

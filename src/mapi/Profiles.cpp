@@ -40,6 +40,12 @@ public:
             parseLine(trim(line));
             start = end + 1;
         }
+        for (auto& profile : m_profiles)
+            for (auto& store : profile.stores) {
+                store.passwordCommand = profile.passwordCommand;
+                store.caFile = profile.caFile;
+                store.insecure = profile.insecure;
+            }
         return std::move(m_profiles);
     }
 
@@ -60,7 +66,7 @@ private:
             for (const auto& profile : m_profiles)
                 if (sameName(profile.name, name))
                     fail("profile \"" + name + "\" is defined twice");
-            m_profiles.push_back(Profile{name, false, {}});
+            m_profiles.push_back(Profile{name, false, {}, {}, {}, false});
             return;
         }
         const auto equals = line.find('=');
@@ -75,17 +81,33 @@ private:
             setDefault(profile, value);
         else if (sameName(key, "store"))
             profile.stores.push_back(parseStore(profile, value));
+        else if (sameName(key, "password-command"))
+            profile.passwordCommand = nonEmpty(key, value);
+        else if (sameName(key, "ca-file"))
+            profile.caFile = nonEmpty(key, value);
+        else if (sameName(key, "insecure"))
+            profile.insecure = truth(key, value);
         else
-            fail("unknown key \"" + key + "\" (expected default or store)");
+            fail("unknown key \"" + key +
+                 "\" (expected default, store, password-command, ca-file or insecure)");
+    }
+
+    std::string nonEmpty(const std::string& key, std::string_view value) const {
+        if (value.empty())
+            fail(key + " needs a value");
+        return std::string(value);
+    }
+
+    bool truth(const std::string& key, std::string_view value) const {
+        if (sameName(value, "true") || value == "1" || sameName(value, "yes"))
+            return true;
+        if (sameName(value, "false") || value == "0" || sameName(value, "no"))
+            return false;
+        fail(key + " must be true or false, not \"" + std::string(value) + "\"");
     }
 
     void setDefault(Profile& profile, std::string_view value) {
-        if (sameName(value, "true") || value == "1" || sameName(value, "yes"))
-            profile.isDefault = true;
-        else if (sameName(value, "false") || value == "0" || sameName(value, "no"))
-            profile.isDefault = false;
-        else
-            fail("default must be true or false, not \"" + std::string(value) + "\"");
+        profile.isDefault = truth("default", value);
         if (!profile.isDefault)
             return;
         for (const auto& other : m_profiles)

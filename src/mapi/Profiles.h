@@ -5,7 +5,12 @@
 //   [Work]
 //   default = true
 //   store = Personal Folders, maildir:/home/me/Maildir, default
-// Without the file the one profile is the user's local mail ($MAILDIR or ~/Maildir, else $MAIL).
+//   password-command = pass show mail/work
+//   ca-file = /etc/ssl/work-ca.pem
+//   insecure = false
+// The last three serve the profile's stores that log on to a server (IMAP), which get them in
+// their StoreLocation. Without the file the one profile is the user's local mail ($MAILDIR or ~/Maildir, else
+// $MAIL).
 
 #include "mapi/StoreProvider.h"
 
@@ -23,6 +28,9 @@ struct Profile {
     std::string name;
     bool isDefault = false;
     std::vector<StoreLocation> stores;
+    std::string passwordCommand;
+    std::string caFile;
+    bool insecure = false;
 };
 
 // A profiles file that cannot be used; the text names the file and, for a bad line, the line.

@@ -18,6 +18,10 @@ struct StoreLocation {
     bool isDefault = false;
     Binary entryId;       // the store's own entry id; every object id of the store starts with it
     std::string password; // from login choice 2, for stores that need one
+    // The profile's keys for stores that log on to a server (IMAP).
+    std::string passwordCommand; // its output's first line is the password when the logon gave none
+    std::string caFile;          // PEM certificates trusted besides the system's
+    bool insecure = false;       // a clear-text password may go to a host outside the loopback range
 };
 
 using StoreOpener = std::function<HRESULT(const StoreLocation&, std::shared_ptr<IMsgStore>&)>;

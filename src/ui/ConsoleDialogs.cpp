@@ -3,6 +3,8 @@
 #include "platform/Locale.h"
 
 #include <string>
+#include <termios.h>
+#include <unistd.h>
 
 namespace ui {
 
@@ -118,6 +120,32 @@ mapi::ProfilePrompt ConsoleDialogs::profilePrompt() {
                     platform::upperCaseUtf8(line) == platform::upperCaseUtf8(names[i]))
                     return mapi::ProfileChoice{names[i], {}};
         }
+    };
+}
+
+mapi::PasswordPrompt ConsoleDialogs::passwordPrompt() {
+    if (!m_interactive)
+        return {};
+    return [this](const std::string& account) -> std::optional<std::string> {
+        if (m_beforeOutput)
+            m_beforeOutput();
+        m_err << "Password for " << account << ": ";
+        m_err.flush();
+        termios saved{};
+        const bool terminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+        if (terminal) {
+            termios silent = saved;
+            silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+        }
+        std::string line;
+        const bool answered = static_cast<bool>(std::getline(m_in, line));
+        if (terminal)
+            ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        m_err << "\n";
+        if (!answered || line.empty())
+            return std::nullopt;
+        return line;
     };
 }
 

@@ -3,6 +3,7 @@
 // terminal and answered "No" (or "Cancel") when input is not a terminal, so an unattended job
 // never waits and never replaces a file it was not told to.
 
+#include "mapi/PasswordPrompt.h"
 #include "mapi/ProfileSubsystem.h"
 #include "platform/DialogService.h"
 
@@ -31,6 +32,9 @@ public:
     // The login prompt of choice "Prompt": a profile chosen by name or number on a terminal;
     // cancelled without one.
     mapi::ProfilePrompt profilePrompt();
+    // A mail server's password, asked on a terminal without echo; none when input is not a
+    // terminal, so an unattended job never waits for one.
+    mapi::PasswordPrompt passwordPrompt();
 
 private:
     void print(const std::string& heading, const std::string& text);
