@@ -18,9 +18,9 @@ constexpr std::size_t kSortOrderSize = 3 * sizeof(std::uint32_t) + 2 * sizeof(st
 constexpr std::size_t kEntryListSize = sizeof(std::uint32_t) + sizeof(void*);
 constexpr std::size_t kBinarySize = sizeof(std::uint32_t) + sizeof(void*);
 
-MessageServices servicesOf(const TStore& store) {
+std::shared_ptr<const MessageServices> servicesOf(const TStore& store) {
     const TMapiSession* session = store.session();
-    return session ? session->messageServices() : MessageServices();
+    return std::make_shared<const MessageServices>(session ? session->messageServices() : MessageServices());
 }
 
 } // namespace
@@ -49,7 +49,7 @@ void TMapiUserFolder::ListMessages(std::vector<std::shared_ptr<TEmailMessage>>& 
     if (count == 0)
         return;
 
-    const MessageServices services = servicesOf(*m_store);
+    const auto services = servicesOf(*m_store);
     for (;;) {
         mapi::RowSet rows;
         CheckMapiResult(details, "120", table->QueryRows(kListingBatch, 0, rows));

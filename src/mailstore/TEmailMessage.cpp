@@ -23,7 +23,66 @@ template <class T> const T* valueOf(const mapi::Row& row, std::size_t index, map
 
 } // namespace
 
-TEmailMessage::TEmailMessage(MessageServices services) : m_services(std::move(services)) {}
+TEmailMessage::TEmailMessage(MessageServices services)
+    : m_services(std::make_shared<const MessageServices>(std::move(services))) {}
+
+TEmailMessage::TEmailMessage(std::shared_ptr<const MessageServices> services) : m_services(std::move(services)) {}
+
+std::string_view TEmailMessage::text(TextField field) const {
+    const std::uint32_t begin = field == 0 ? 0 : m_textEnd[field - 1];
+    return {m_text.get() + begin, m_textEnd[field] - begin};
+}
+
+void TEmailMessage::setText(TextField field, std::string_view value) {
+    Texts texts = currentTexts();
+    texts[field] = value;
+    storeTexts(texts);
+}
+
+TEmailMessage::Texts TEmailMessage::currentTexts() const {
+    Texts texts;
+    for (int i = 0; i < TextFields; ++i)
+        texts[i] = text(static_cast<TextField>(i));
+    return texts;
+}
+
+// The texts may point into the buffer they replace: it goes only once they are copied.
+void TEmailMessage::storeTexts(const Texts& texts) {
+    std::size_t total = 0;
+    for (const std::string_view t : texts)
+        total += t.size();
+    auto buffer = std::make_unique_for_overwrite<char[]>(total);
+    std::uint32_t end = 0;
+    for (int i = 0; i < TextFields; ++i) {
+        std::copy(texts[i].begin(), texts[i].end(), buffer.get() + end);
+        end += static_cast<std::uint32_t>(texts[i].size());
+        m_textEnd[i] = end;
+    }
+    m_text = std::move(buffer);
+}
+
+TEmailMessage::Opened& TEmailMessage::opened() const {
+    if (!m_opened)
+        m_opened = std::make_unique<Opened>();
+    return *m_opened;
+}
+
+TMapiUserFolder* TEmailMessage::entryIdFolder() const {
+    if (!m_hasEntryId)
+        return nullptr;
+    Opened& state = opened();
+    if (!state.entryIdFolder) {
+        const std::string_view bytes = text(EntryIdBytes);
+        state.entryIdFolder =
+            std::make_unique<TMapiUserFolder>(mapi::Binary(bytes.begin(), bytes.end()), m_listedFolder->store());
+    }
+    return state.entryIdFolder.get();
+}
+
+mapi::Binary TEmailMessage::entryIdBytes() const {
+    const TMapiUserFolder* folder = entryIdFolder();
+    return folder ? folder->entryId().toBinary() : EntryId().toBinary();
+}
 
 const std::vector<mapi::PropTag>& TEmailMessage::listingColumns() {
     static const std::vector<mapi::PropTag> columns{mapi::PR_HASATTACH,     mapi::PR_STORE_SUPPORT_MASK,
@@ -40,20 +99,28 @@ void TEmailMessage::fillFromRow(const mapi::Row& row, TMapiUserFolder& listedFol
         m_hasAttachment = *value;
     if (const auto* value = valueOf<std::int32_t>(row, 1, columns[1]))
         m_storeSupportMask = static_cast<std::uint32_t>(*value);
-    if (const auto* value = valueOf<std::string>(row, 2, columns[2]))
-        m_displayTo = *value;
-    if (const auto* value = valueOf<std::string>(row, 3, columns[3]))
-        m_senderAddress = *value;
     if (const auto* value = valueOf<std::int32_t>(row, 4, columns[4]))
         m_messageFlags = static_cast<std::uint32_t>(*value);
-    if (const auto* value = valueOf<std::string>(row, 5, columns[5]))
-        m_subject = *value;
     if (const auto* value = valueOf<std::int32_t>(row, 6, columns[6]))
         m_size = *value;
     if (const auto* value = valueOf<mapi::FileTime>(row, 7, columns[7]))
-        m_receivedTime = platform::fileTimeToLocalDateTime(value->ticks);
-    if (const auto* value = valueOf<mapi::Binary>(row, 8, columns[8]))
-        m_entryId = std::make_unique<TMapiUserFolder>(*value, listedFolder.store());
+        setReceivedTime(platform::fileTimeToLocalDateTime(value->ticks));
+    // The texts are gathered first so the buffer is made once.
+    Texts texts = currentTexts();
+    if (const auto* value = valueOf<std::string>(row, 2, columns[2]))
+        texts[DisplayTo] = *value;
+    if (const auto* value = valueOf<std::string>(row, 3, columns[3]))
+        texts[SenderAddress] = *value;
+    if (const auto* value = valueOf<std::string>(row, 5, columns[5]))
+        texts[Subject] = *value;
+    if (const auto* value = valueOf<mapi::Binary>(row, 8, columns[8])) {
+        texts[EntryIdBytes] = {reinterpret_cast<const char*>(value->data()), value->size()};
+        m_hasEntryId = true;
+        m_listedFolder = &listedFolder;
+        if (m_opened)
+            m_opened->entryIdFolder.reset();
+    }
+    storeTexts(texts);
 }
 
 DetailsSource TEmailMessage::details() const {
@@ -65,13 +132,13 @@ mapi::IMapi* TEmailMessage::mapi() const {
 }
 
 std::shared_ptr<mapi::IMessage> TEmailMessage::OpenMessage() {
-    if (m_opened)
-        return m_opened;
+    if (m_opened && m_opened->message)
+        return m_opened->message;
     // A message without a folder has no store to be opened in.
     if (!m_folder)
         CheckMapiResult(DetailsSource(), "360", mapi::MAPI_E_INVALID_PARAMETER);
     const auto store = m_folder->store()->OpenStore();
-    const mapi::Binary entryId = m_entryId ? m_entryId->entryId().toBinary() : EntryId().toBinary();
+    const mapi::Binary entryId = entryIdBytes();
     std::uint32_t objectType = 0;
     std::shared_ptr<mapi::IMAPIProp> object;
     CheckMapiResult(
@@ -80,8 +147,8 @@ std::shared_ptr<mapi::IMessage> TEmailMessage::OpenMessage() {
     auto message = std::dynamic_pointer_cast<mapi::IMessage>(object);
     if (!message)
         CheckMapiResult(details(), "360", mapi::MAPI_E_INTERFACE_NOT_SUPPORTED);
-    m_opened = std::move(message);
-    return m_opened;
+    opened().message = std::move(message);
+    return m_opened->message;
 }
 
 std::string TEmailMessage::ReadStringProperty(mapi::PropTag tag, const std::string& name) {
@@ -97,15 +164,15 @@ std::string TEmailMessage::ReadStringProperty(mapi::PropTag tag, const std::stri
 }
 
 std::string TEmailMessage::CC() {
-    if (m_cc.empty())
-        m_cc = ReadStringProperty(mapi::PR_DISPLAY_CC_A, "CC");
-    return m_cc;
+    if (opened().cc.empty())
+        opened().cc = ReadStringProperty(mapi::PR_DISPLAY_CC_A, "CC");
+    return opened().cc;
 }
 
 std::string TEmailMessage::BCC() {
-    if (m_bcc.empty())
-        m_bcc = ReadStringProperty(mapi::PR_DISPLAY_BCC_A, "BCC");
-    return m_bcc;
+    if (opened().bcc.empty())
+        opened().bcc = ReadStringProperty(mapi::PR_DISPLAY_BCC_A, "BCC");
+    return opened().bcc;
 }
 
 bool TEmailMessage::RtfInSync() {
@@ -163,19 +230,20 @@ std::string TEmailMessage::readTextStream(const std::shared_ptr<mapi::IStream>& 
 }
 
 void TEmailMessage::PrepareBody() {
-    m_preparedBody = PreparedBody{};
+    auto& prepared = opened().preparedBody;
+    prepared = Opened::PreparedBody{};
     try {
-        m_preparedBody->stream = openTextProperty(mapi::PR_BODY_A, "PlainText");
+        prepared->stream = openTextProperty(mapi::PR_BODY_A, "PlainText");
     } catch (...) {
-        m_preparedBody->error = std::current_exception();
+        prepared->error = std::current_exception();
     }
 }
 
 std::string TEmailMessage::Body() {
-    if (!m_preparedBody)
+    if (!m_opened || !m_opened->preparedBody)
         return ReadTextProperty(mapi::PR_BODY_A, "PlainText");
-    PreparedBody prepared = std::move(*m_preparedBody);
-    m_preparedBody.reset();
+    Opened::PreparedBody prepared = std::move(*m_opened->preparedBody);
+    m_opened->preparedBody.reset();
     if (prepared.error)
         std::rethrow_exception(prepared.error);
     return readTextStream(prepared.stream, "PlainText");
@@ -183,7 +251,7 @@ std::string TEmailMessage::Body() {
 
 std::string TEmailMessage::TokenValue(const std::string& token) {
     try {
-        return tokenValue(m_services.locale->upperCase(token), token);
+        return tokenValue(m_services->locale->upperCase(token), token);
     } catch (const std::exception&) {
         return "Error";
     }
@@ -191,18 +259,18 @@ std::string TEmailMessage::TokenValue(const std::string& token) {
 
 std::string TEmailMessage::tokenValue(const std::string& upperName, const std::string& name) {
     if (upperName == "SUBJECT")
-        return m_subject;
+        return std::string(subject());
     if (upperName == "NOW") {
-        const auto today = platform::partsFromDateTime(m_services.now());
+        const auto today = platform::partsFromDateTime(m_services->now());
         char text[16];
         std::snprintf(text, sizeof text, "%04d%02d%02d", today.year, today.month, today.day);
         return text;
     }
     if (upperName == "FROM")
-        return m_senderAddress;
+        return std::string(senderAddress());
     if (upperName == "SENT") {
         const double time = receivedTimeValue();
-        const platform::Locale& locale = *m_services.locale;
+        const platform::Locale& locale = *m_services->locale;
         std::string text = platform::formatDateTime(locale, locale.shortDateFormat(), time);
         const auto parts = platform::partsFromDateTime(time);
         if (parts.hour != 0 || parts.minute != 0 || parts.second != 0 || parts.millisecond != 0)
@@ -210,7 +278,7 @@ std::string TEmailMessage::tokenValue(const std::string& upperName, const std::s
         return text;
     }
     if (upperName == "TO")
-        return m_displayTo;
+        return std::string(displayTo());
     if (upperName == "CC")
         return CC();
     if (upperName == "BCC")
@@ -237,7 +305,7 @@ void TEmailMessage::SaveMessage(const std::string& context) {
     if (hr == mapi::MAPI_E_OBJECT_CHANGED) {
         CheckMapiResult(details(), context + "-352", message->SaveChanges(mapi::FORCE_SAVE));
         // The forced save leaves the opened copy behind the store; the next use opens it anew.
-        m_opened.reset();
+        m_opened->message.reset();
         return;
     }
     CheckMapiResult(details(), context + "-351", hr);
