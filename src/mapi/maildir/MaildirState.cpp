@@ -133,17 +133,25 @@ std::shared_ptr<const PackedRows> MaildirState::listFolder(const std::string& fo
         }));
     }
     mime::initialiseLibraries();
-    for (const auto& run : runs)
-        workers().post([weak = std::weak_ptr(run)] {
-            // Gone when the listing stopped at an earlier failure.
-            if (const auto run = weak.lock())
-                run->runIfUnclaimed();
-        });
+    // Runs are handed out only a few ahead of the one being packed, so only those few hold rows
+    // not yet packed (a thread waiting for a run helps with the newest one handed out).
+    const std::size_t ahead = 4 * platform::WorkerPool::defaultThreads();
+    std::size_t posted = 0;
+    const auto postUntil = [&](std::size_t end) {
+        for (; posted < std::min(end, runs.size()); ++posted)
+            workers().post([weak = std::weak_ptr(runs[posted])] {
+                // Gone when the listing stopped at an earlier failure.
+                if (const auto run = weak.lock())
+                    run->runIfUnclaimed();
+            });
+    };
 
     auto listing = std::make_shared<FolderListing>(folderKey, messageEntryId(""));
     // In file order, so the first failure is the one a file-by-file listing would have met.
     for (std::size_t r = 0; r < runs.size(); ++r) {
+        postUntil(r + ahead + 1);
         std::vector<ListingEntry> listed = std::move(runs[r]->get([this] { return workers().runNewest(); }));
+        runs[r].reset();
         for (std::size_t i = 0; i < listed.size(); ++i) {
             if (!listed[i].identity)
                 continue;
