@@ -7,6 +7,7 @@
 #include "mapi/Helpers.h"
 #include "platform/DateTime.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -24,9 +25,15 @@ template <class T> const T* valueOf(const mapi::Row& row, std::size_t index, map
 } // namespace
 
 TEmailMessage::TEmailMessage(MessageServices services)
-    : m_services(std::make_shared<const MessageServices>(std::move(services))) {}
+    : m_listing(std::make_shared<const Listing>(Listing{std::move(services)})) {}
 
-TEmailMessage::TEmailMessage(std::shared_ptr<const MessageServices> services) : m_services(std::move(services)) {}
+TEmailMessage::TEmailMessage(std::shared_ptr<const Listing> listing) : m_listing(std::move(listing)) {}
+
+std::shared_ptr<const TEmailMessage::Listing> TEmailMessage::listing(MessageServices services,
+                                                                     TMapiUserFolder& folder) {
+    return std::make_shared<const Listing>(
+        Listing{std::move(services), &folder, folder.store()->entryId().toBinary()});
+}
 
 std::string_view TEmailMessage::text(TextField field) const {
     const std::uint32_t begin = field == 0 ? 0 : m_textEnd[field - 1];
@@ -72,9 +79,10 @@ TMapiUserFolder* TEmailMessage::entryIdFolder() const {
         return nullptr;
     Opened& state = opened();
     if (!state.entryIdFolder) {
-        const std::string_view bytes = text(EntryIdBytes);
-        state.entryIdFolder =
-            std::make_unique<TMapiUserFolder>(mapi::Binary(bytes.begin(), bytes.end()), m_listedFolder->store());
+        const std::string_view kept = text(EntryIdBytes);
+        mapi::Binary bytes = m_entryIdAfterPrefix ? m_listing->entryIdPrefix : mapi::Binary();
+        bytes.insert(bytes.end(), kept.begin(), kept.end());
+        state.entryIdFolder = std::make_unique<TMapiUserFolder>(bytes, m_listing->folder->store());
     }
     return state.entryIdFolder.get();
 }
@@ -114,9 +122,13 @@ void TEmailMessage::fillFromRow(const mapi::Row& row, TMapiUserFolder& listedFol
     if (const auto* value = valueOf<std::string>(row, 5, columns[5]))
         texts[Subject] = *value;
     if (const auto* value = valueOf<mapi::Binary>(row, 8, columns[8])) {
-        texts[EntryIdBytes] = {reinterpret_cast<const char*>(value->data()), value->size()};
+        if (m_listing->folder != &listedFolder)
+            m_listing = listing(m_listing->services, listedFolder);
+        const mapi::Binary& prefix = m_listing->entryIdPrefix;
+        m_entryIdAfterPrefix = value->size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), value->begin());
+        const std::size_t skip = m_entryIdAfterPrefix ? prefix.size() : 0;
+        texts[EntryIdBytes] = {reinterpret_cast<const char*>(value->data()) + skip, value->size() - skip};
         m_hasEntryId = true;
-        m_listedFolder = &listedFolder;
         if (m_opened)
             m_opened->entryIdFolder.reset();
     }
@@ -251,7 +263,7 @@ std::string TEmailMessage::Body() {
 
 std::string TEmailMessage::TokenValue(const std::string& token) {
     try {
-        return tokenValue(m_services->locale->upperCase(token), token);
+        return tokenValue(m_listing->services.locale->upperCase(token), token);
     } catch (const std::exception&) {
         return "Error";
     }
@@ -261,7 +273,7 @@ std::string TEmailMessage::tokenValue(const std::string& upperName, const std::s
     if (upperName == "SUBJECT")
         return std::string(subject());
     if (upperName == "NOW") {
-        const auto today = platform::partsFromDateTime(m_services->now());
+        const auto today = platform::partsFromDateTime(m_listing->services.now());
         char text[16];
         std::snprintf(text, sizeof text, "%04d%02d%02d", today.year, today.month, today.day);
         return text;
@@ -270,7 +282,7 @@ std::string TEmailMessage::tokenValue(const std::string& upperName, const std::s
         return std::string(senderAddress());
     if (upperName == "SENT") {
         const double time = receivedTimeValue();
-        const platform::Locale& locale = *m_services->locale;
+        const platform::Locale& locale = *m_listing->services.locale;
         std::string text = platform::formatDateTime(locale, locale.shortDateFormat(), time);
         const auto parts = platform::partsFromDateTime(time);
         if (parts.hour != 0 || parts.minute != 0 || parts.second != 0 || parts.millisecond != 0)

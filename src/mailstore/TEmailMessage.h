@@ -26,8 +26,15 @@ public:
     // A message without a folder (the test message of the file-name preview) until a listing
     // sets one.
     explicit TEmailMessage(MessageServices services = {});
-    // The messages of one listing share their services.
-    explicit TEmailMessage(std::shared_ptr<const MessageServices> services);
+    // What the messages of one listing share: their services, the folder listed and its store's
+    // entry id, which begins each message's own and is kept once.
+    struct Listing {
+        MessageServices services;
+        TMapiUserFolder* folder = nullptr;
+        mapi::Binary entryIdPrefix;
+    };
+    static std::shared_ptr<const Listing> listing(MessageServices services, TMapiUserFolder& folder);
+    explicit TEmailMessage(std::shared_ptr<const Listing> listing);
     TEmailMessage(const TEmailMessage&) = delete;
     TEmailMessage& operator=(const TEmailMessage&) = delete;
 
@@ -115,7 +122,7 @@ private:
     DetailsSource details() const;
     mapi::IMapi* mapi() const;
 
-    std::shared_ptr<const MessageServices> m_services;
+    std::shared_ptr<const Listing> m_listing;
     std::unique_ptr<char[]> m_text;
     std::uint32_t m_textEnd[TextFields] = {};
     double m_receivedTime = 0.0;
@@ -125,8 +132,8 @@ private:
     bool m_hasReceivedTime = false;
     bool m_hasAttachment = false;
     bool m_hasEntryId = false;
+    bool m_entryIdAfterPrefix = false; // the listing's prefix comes before the bytes kept
     TMapiUserFolder* m_folder = nullptr;
-    TMapiUserFolder* m_listedFolder = nullptr; // the folder whose row gave the entry id
     mutable std::unique_ptr<Opened> m_opened;
 };
 

@@ -10,14 +10,6 @@ namespace {
 // at a time instead of doubling one buffer.
 constexpr std::size_t kChunkBytes = 256 * 1024;
 
-void appendNumber(std::string& out, std::uint64_t value) {
-    do {
-        const auto low = static_cast<unsigned char>(value & 0x7F);
-        value >>= 7;
-        out.push_back(static_cast<char>(value ? (low | 0x80) : low));
-    } while (value);
-}
-
 std::uint64_t readNumber(const char*& at) {
     std::uint64_t value = 0;
     for (int shift = 0;; shift += 7) {
@@ -40,8 +32,28 @@ template <class T> T fixedFrom(std::string_view bytes) {
     return value;
 }
 
+
+} // namespace
+
+void appendPackedNumber(std::string& out, std::uint64_t value) {
+    do {
+        const auto low = static_cast<unsigned char>(value & 0x7F);
+        value >>= 7;
+        out.push_back(static_cast<char>(value ? (low | 0x80) : low));
+    } while (value);
+}
+
+std::uint64_t readPackedNumber(std::string_view& bytes) {
+    const char* at = bytes.data();
+    const std::uint64_t value = readNumber(at);
+    bytes.remove_prefix(static_cast<std::size_t>(at - bytes.data()));
+    return value;
+}
+
+namespace {
+
 void appendBytes(std::string& out, const void* data, std::size_t size) {
-    appendNumber(out, size);
+    appendPackedNumber(out, size);
     out.append(static_cast<const char*>(data), size);
 }
 
@@ -64,6 +76,10 @@ public:
             size = 1;
             break;
         case Kind::Long:
+            while (static_cast<unsigned char>(m_at[size]) & 0x80)
+                ++size;
+            ++size;
+            break;
         case Kind::Error:
             size = 4;
             break;
@@ -97,7 +113,7 @@ PackedRows::PackedRows(Binary commonPrefix) : m_prefix(std::move(commonPrefix)) 
 void PackedRows::append(const Row& row, std::string_view extra) {
     std::string& out = m_scratch;
     out.clear();
-    appendNumber(out, shapeOf(row));
+    appendPackedNumber(out, shapeOf(row));
     for (const PropValue& value : row) {
         std::visit(
             [&](const auto& v) {
@@ -105,7 +121,7 @@ void PackedRows::append(const Row& row, std::string_view extra) {
                 if constexpr (std::is_same_v<T, bool>)
                     out.push_back(v ? 1 : 0);
                 else if constexpr (std::is_same_v<T, std::int32_t>)
-                    appendFixed(out, v);
+                    appendPackedNumber(out, static_cast<std::uint32_t>(v)); // flags and sizes are small
                 else if constexpr (std::is_same_v<T, FileTime>)
                     appendFixed(out, v.ticks);
                 else if constexpr (std::is_same_v<T, ErrorValue>)
@@ -187,8 +203,10 @@ PropValue PackedRows::unpack(const Packed& value) const {
     switch (value.kind) {
     case Kind::Bool:
         return PropValue::boolean(value.tag, value.bytes[0] != 0);
-    case Kind::Long:
-        return PropValue::integer(value.tag, fixedFrom<std::int32_t>(value.bytes));
+    case Kind::Long: {
+        const char* at = value.bytes.data();
+        return PropValue::integer(value.tag, static_cast<std::int32_t>(static_cast<std::uint32_t>(readNumber(at))));
+    }
     case Kind::String:
         return PropValue::string(value.tag, std::string(value.bytes));
     case Kind::Binary:

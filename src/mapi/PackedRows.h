@@ -74,4 +74,9 @@ private:
     std::string m_scratch;
 };
 
+// The variable-length numbers rows are packed with (seven bits a byte), for a provider's extra
+// bytes too. Reading advances `bytes` past the number.
+void appendPackedNumber(std::string& out, std::uint64_t value);
+std::uint64_t readPackedNumber(std::string_view& bytes);
+
 } // namespace mapi

@@ -15,19 +15,6 @@ std::uint32_t hashOf(std::string_view key) {
     return static_cast<std::uint32_t>(std::hash<std::string_view>{}(key));
 }
 
-template <class T> void appendFixed(std::string& out, T value) {
-    char bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof(T));
-    out.append(bytes, sizeof(T));
-}
-
-template <class T> T readFixed(std::string_view& bytes) {
-    T value;
-    std::memcpy(&value, bytes.data(), sizeof(T));
-    bytes.remove_prefix(sizeof(T));
-    return value;
-}
-
 } // namespace
 
 FolderListing::FolderListing(std::string folderKey, Binary keyPrefix)
@@ -39,11 +26,11 @@ void FolderListing::add(const std::string& key, const std::string& subfolder, co
     const bool nameIsTail = fileName.starts_with(key);
     std::string extra;
     extra.push_back(static_cast<char>((subfolder == "cur" ? kInCur : 0) | (nameIsTail ? kNameIsTail : 0)));
-    appendFixed(extra, identity.device);
-    appendFixed(extra, identity.inode);
-    appendFixed(extra, identity.size);
-    appendFixed(extra, identity.modifiedSeconds);
-    appendFixed(extra, static_cast<std::int32_t>(identity.modifiedNanoseconds));
+    appendPackedNumber(extra, identity.device);
+    appendPackedNumber(extra, identity.inode);
+    appendPackedNumber(extra, identity.size);
+    appendPackedNumber(extra, static_cast<std::uint64_t>(identity.modifiedSeconds));
+    appendPackedNumber(extra, static_cast<std::uint64_t>(identity.modifiedNanoseconds));
     extra.append(nameIsTail ? std::string_view(fileName).substr(key.size()) : std::string_view(fileName));
     m_rows->append(properties, extra);
     m_hashes.push_back(hashOf(key));
@@ -99,11 +86,11 @@ FolderListing::Extra FolderListing::extra(std::size_t row) const {
     bytes.remove_prefix(1);
     extra.inCur = (flags & kInCur) != 0;
     extra.nameIsTail = (flags & kNameIsTail) != 0;
-    extra.identity.device = readFixed<std::uint64_t>(bytes);
-    extra.identity.inode = readFixed<std::uint64_t>(bytes);
-    extra.identity.size = readFixed<std::uint64_t>(bytes);
-    extra.identity.modifiedSeconds = readFixed<std::int64_t>(bytes);
-    extra.identity.modifiedNanoseconds = readFixed<std::int32_t>(bytes);
+    extra.identity.device = readPackedNumber(bytes);
+    extra.identity.inode = readPackedNumber(bytes);
+    extra.identity.size = readPackedNumber(bytes);
+    extra.identity.modifiedSeconds = static_cast<std::int64_t>(readPackedNumber(bytes));
+    extra.identity.modifiedNanoseconds = static_cast<std::int64_t>(readPackedNumber(bytes));
     extra.name = bytes;
     return extra;
 }
