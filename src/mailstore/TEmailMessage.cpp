@@ -32,7 +32,15 @@ TEmailMessage::TEmailMessage(std::shared_ptr<const Listing> listing) : m_listing
 std::shared_ptr<const TEmailMessage::Listing> TEmailMessage::listing(MessageServices services,
                                                                      TMapiUserFolder& folder) {
     return std::make_shared<const Listing>(
-        Listing{std::move(services), &folder, folder.store()->entryId().toBinary()});
+        Listing{std::move(services), &folder, &folder, folder.store()->entryId().toBinary()});
+}
+
+void TEmailMessage::setFolder(TMapiUserFolder* folder) {
+    if (m_listing->folder == folder)
+        return;
+    Listing changed = *m_listing;
+    changed.folder = folder;
+    m_listing = std::make_shared<const Listing>(std::move(changed));
 }
 
 std::string_view TEmailMessage::text(TextField field) const {
@@ -82,7 +90,7 @@ TMapiUserFolder* TEmailMessage::entryIdFolder() const {
         const std::string_view kept = text(EntryIdBytes);
         mapi::Binary bytes = m_entryIdAfterPrefix ? m_listing->entryIdPrefix : mapi::Binary();
         bytes.insert(bytes.end(), kept.begin(), kept.end());
-        state.entryIdFolder = std::make_unique<TMapiUserFolder>(bytes, m_listing->folder->store());
+        state.entryIdFolder = std::make_unique<TMapiUserFolder>(bytes, m_listing->listedFolder->store());
     }
     return state.entryIdFolder.get();
 }
@@ -122,8 +130,12 @@ void TEmailMessage::fillFromRow(const mapi::Row& row, TMapiUserFolder& listedFol
     if (const auto* value = valueOf<std::string>(row, 5, columns[5]))
         texts[Subject] = *value;
     if (const auto* value = valueOf<mapi::Binary>(row, 8, columns[8])) {
-        if (m_listing->folder != &listedFolder)
-            m_listing = listing(m_listing->services, listedFolder);
+        if (m_listing->listedFolder != &listedFolder) {
+            Listing changed = *m_listing;
+            changed.listedFolder = &listedFolder;
+            changed.entryIdPrefix = listedFolder.store()->entryId().toBinary();
+            m_listing = std::make_shared<const Listing>(std::move(changed));
+        }
         const mapi::Binary& prefix = m_listing->entryIdPrefix;
         m_entryIdAfterPrefix = value->size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), value->begin());
         const std::size_t skip = m_entryIdAfterPrefix ? prefix.size() : 0;
@@ -136,20 +148,20 @@ void TEmailMessage::fillFromRow(const mapi::Row& row, TMapiUserFolder& listedFol
 }
 
 DetailsSource TEmailMessage::details() const {
-    return m_folder ? m_folder->store()->details() : DetailsSource();
+    return m_listing->folder ? m_listing->folder->store()->details() : DetailsSource();
 }
 
 mapi::IMapi* TEmailMessage::mapi() const {
-    return m_folder ? m_folder->store()->mapi() : nullptr;
+    return m_listing->folder ? m_listing->folder->store()->mapi() : nullptr;
 }
 
 std::shared_ptr<mapi::IMessage> TEmailMessage::OpenMessage() {
     if (m_opened && m_opened->message)
         return m_opened->message;
     // A message without a folder has no store to be opened in.
-    if (!m_folder)
+    if (!m_listing->folder)
         CheckMapiResult(DetailsSource(), "360", mapi::MAPI_E_INVALID_PARAMETER);
-    const auto store = m_folder->store()->OpenStore();
+    const auto store = m_listing->folder->store()->OpenStore();
     const mapi::Binary entryId = entryIdBytes();
     std::uint32_t objectType = 0;
     std::shared_ptr<mapi::IMAPIProp> object;
@@ -225,7 +237,7 @@ std::string TEmailMessage::readTextStream(const std::shared_ptr<mapi::IStream>& 
             subsystem->RTFSync(*OpenMessage(), mapi::RTF_SYNC_BODY_CHANGED, updated);
     }
 
-    const TMapiSession* session = m_folder->store()->session();
+    const TMapiSession* session = m_listing->folder->store()->session();
     const MessageBoxHook noBox;
     const MessageBoxHook& messageBox = session ? session->messageBox() : noBox;
     std::array<char, kReadChunk + 1> buffer{};
@@ -336,15 +348,15 @@ void TEmailMessage::MarkRead() {
 }
 
 void TEmailMessage::ShowInClient(TMapiSession& session) {
-    if (!m_folder)
+    if (!m_listing->folder)
         throw MapiException("261: Folder is nil");
     const auto message = OpenMessage();
     const std::vector<mapi::PropTag> tags{mapi::PR_MESSAGE_STATUS, mapi::PR_MESSAGE_FLAGS, mapi::PR_ACCESS,
                                           mapi::PR_MESSAGE_CLASS_A};
     std::vector<mapi::PropValue> values;
     CheckMapiResult(details(), "260", message->GetProps(tags, 0, values));
-    const auto store = m_folder->store()->OpenStore();
-    const auto folder = m_folder->OpenFolder(store);
+    const auto store = m_listing->folder->store()->OpenStore();
+    const auto folder = m_listing->folder->OpenFolder(store);
     const auto mapiSession = session.GetSession();
     std::uint32_t token = 0;
     CheckMapiResult(details(), "280", mapiSession->PrepareForm(mapi::Iid::IMessage, *message, token));

@@ -26,11 +26,13 @@ public:
     // A message without a folder (the test message of the file-name preview) until a listing
     // sets one.
     explicit TEmailMessage(MessageServices services = {});
-    // What the messages of one listing share: their services, the folder listed and its store's
-    // entry id, which begins each message's own and is kept once.
+    // What the messages of one listing share: their services, their folder, and the folder whose
+    // rows gave their entry ids with its store's entry id, which begins each message's own and
+    // is kept once.
     struct Listing {
         MessageServices services;
         TMapiUserFolder* folder = nullptr;
+        TMapiUserFolder* listedFolder = nullptr;
         mapi::Binary entryIdPrefix;
     };
     static std::shared_ptr<const Listing> listing(MessageServices services, TMapiUserFolder& folder);
@@ -61,8 +63,8 @@ public:
     // The message's own entry id with its store; null until a listing row gave one.
     TMapiUserFolder* entryIdFolder() const;
     // The folder listed from; not owned, it must outlive the message.
-    TMapiUserFolder* folder() const { return m_folder; }
-    void setFolder(TMapiUserFolder* folder) { m_folder = folder; }
+    TMapiUserFolder* folder() const { return m_listing->folder; }
+    void setFolder(TMapiUserFolder* folder);
 
     // The nine columns a folder listing reads, in this order.
     static const std::vector<mapi::PropTag>& listingColumns();
@@ -133,7 +135,6 @@ private:
     bool m_hasAttachment = false;
     bool m_hasEntryId = false;
     bool m_entryIdAfterPrefix = false; // the listing's prefix comes before the bytes kept
-    TMapiUserFolder* m_folder = nullptr;
     mutable std::unique_ptr<Opened> m_opened;
 };
 
