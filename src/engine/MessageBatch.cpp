@@ -118,7 +118,7 @@ void MessageBatch::postAction(const Pending& pending) {
     if (m_job.moveMessages == MoveToDestination) {
         m_source.MoveMessage(message, m_destination);
     } else if (m_job.moveMessages == TagSubjectLine) {
-        message.ChangeSubject(m_job.tagText + message.subject());
+        message.ChangeSubject(m_job.tagText + std::string(message.subject()));
         message.SaveMessage("changesubj:");
     }
 }

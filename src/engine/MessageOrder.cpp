@@ -13,15 +13,8 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 
 class Comparison {
 public:
-    Comparison(std::span<const SortKey> keys, int sortOrder, bool descending, const platform::Locale& locale)
-        : m_keys(keys), m_sortOrder(sortOrder), m_descending(descending), m_locale(locale) {
-        if (sortOrder == SubjectIgnoringPrefix || sortOrder == FromAddress) {
-            m_normalised.reserve(keys.size());
-            for (const SortKey& key : keys) {
-                m_normalised.push_back(normaliseSubject(key.subject, locale));
-            }
-        }
-    }
+    Comparison(const SortValues& values, int sortOrder, bool descending, const platform::Locale& locale)
+        : m_values(values), m_sortOrder(sortOrder), m_descending(descending), m_locale(locale) {}
 
     int operator()(std::size_t a, std::size_t b) const {
         const int result = ascending(a, b);
@@ -30,14 +23,9 @@ public:
 
 private:
     int ascending(std::size_t a, std::size_t b) const {
-        switch (m_sortOrder) {
-        case DateReceived:
-            return compareTimes(m_keys[a].receivedTime, m_keys[b].receivedTime);
-        case SubjectLine:
-            return sign(m_locale.compareTextIgnoreCase(m_keys[a].subject, m_keys[b].subject));
-        default:
-            return sign(m_locale.compareTextIgnoreCase(m_normalised[a], m_normalised[b]));
-        }
+        if (m_sortOrder == DateReceived)
+            return compareTimes(m_values.times[a], m_values.times[b]);
+        return sign(m_locale.compareTextIgnoreCase(m_values.subjects[a], m_values.subjects[b]));
     }
 
     static int compareTimes(const std::optional<double>& a, const std::optional<double>& b) {
@@ -49,11 +37,10 @@ private:
 
     static int sign(int value) { return (value > 0) - (value < 0); }
 
-    std::span<const SortKey> m_keys;
+    const SortValues& m_values;
     int m_sortOrder;
     bool m_descending;
     const platform::Locale& m_locale;
-    std::vector<std::string> m_normalised;
 };
 
 // Hoare partitioning around the middle entry; the smaller part recurses so the depth stays
@@ -105,16 +92,35 @@ std::string normaliseSubject(std::string_view subject, const platform::Locale& l
     return std::string(result);
 }
 
-std::vector<std::size_t> sortedPositions(std::span<const SortKey> keys, int sortOrder, bool descending,
+SortValues::SortValues(int sortOrder) : m_sortOrder(sortOrder) {}
+
+void SortValues::add(SortKey key, const platform::Locale& locale) {
+    times.push_back(key.receivedTime);
+    if (m_sortOrder == SubjectIgnoringPrefix || m_sortOrder == FromAddress)
+        subjects.push_back(normaliseSubject(key.subject, locale));
+    else if (m_sortOrder == SubjectLine)
+        subjects.push_back(std::move(key.subject));
+}
+
+std::vector<std::size_t> sortedPositions(const SortValues& values, int sortOrder, bool descending,
                                          const platform::Locale& locale) {
-    std::vector<std::size_t> positions(keys.size());
+    std::vector<std::size_t> positions(values.times.size());
     std::iota(positions.begin(), positions.end(), std::size_t{0});
-    if (keys.size() < 2 || sortOrder < DateReceived || sortOrder > FromAddress) {
+    if (positions.size() < 2 || sortOrder < DateReceived || sortOrder > FromAddress) {
         return positions;
     }
-    const Comparison compare(keys, sortOrder, descending, locale);
+    const Comparison compare(values, sortOrder, descending, locale);
     quickSort(positions, 0, static_cast<std::ptrdiff_t>(positions.size()) - 1, compare);
     return positions;
+}
+
+std::vector<std::size_t> sortedPositions(std::span<const SortKey> keys, int sortOrder, bool descending,
+                                         const platform::Locale& locale) {
+    SortValues values(sortOrder);
+    for (const SortKey& key : keys) {
+        values.add(key, locale);
+    }
+    return sortedPositions(values, sortOrder, descending, locale);
 }
 
 } // namespace engine

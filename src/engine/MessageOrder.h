@@ -33,27 +33,57 @@ enum SortOrder : int {
 // and control characters that then lead it.
 std::string normaliseSubject(std::string_view subject, const platform::Locale& locale);
 
+// What an order compares, kept per message: the times, and the subjects (normalised for the
+// orders that ignore a prefix) only for the orders by subject.
+class SortValues {
+public:
+    explicit SortValues(int sortOrder);
+    void add(SortKey key, const platform::Locale& locale);
+
+    std::vector<std::optional<double>> times;
+    std::vector<std::string> subjects;
+
+private:
+    int m_sortOrder;
+};
+
 // Positions of `keys` in sorted order, by a quicksort on the middle entry (not stable). Throws
 // std::runtime_error "Invalid variant operation" when order 1 compares a message without time.
 std::vector<std::size_t> sortedPositions(std::span<const SortKey> keys, int sortOrder, bool descending,
                                          const platform::Locale& locale);
+std::vector<std::size_t> sortedPositions(const SortValues& values, int sortOrder, bool descending,
+                                         const platform::Locale& locale);
 
-// Reorders `list` in place; `keyOf(element)` gives each element's SortKey.
+// Reorders `list` in place; `keyOf(element)` gives each element's SortKey. Besides the list it
+// holds only what the order compares and one position per element.
 template <class T, class KeyOf>
 void sortMessages(std::vector<T>& list, int sortOrder, bool descending, const platform::Locale& locale,
                   KeyOf keyOf) {
-    std::vector<SortKey> keys;
-    keys.reserve(list.size());
-    for (const T& element : list) {
-        keys.push_back(keyOf(element));
+    std::vector<std::size_t> positions;
+    {
+        SortValues values(sortOrder);
+        values.times.reserve(list.size());
+        for (const T& element : list) {
+            values.add(keyOf(element), locale);
+        }
+        positions = sortedPositions(values, sortOrder, descending, locale);
     }
-    const std::vector<std::size_t> positions = sortedPositions(keys, sortOrder, descending, locale);
-    std::vector<T> sorted;
-    sorted.reserve(list.size());
-    for (const std::size_t position : positions) {
-        sorted.push_back(std::move(list[position]));
+    // The permutation is applied cycle by cycle; a position done is marked with the list's size.
+    for (std::size_t start = 0; start < list.size(); ++start) {
+        if (positions[start] == list.size()) {
+            continue;
+        }
+        T first = std::move(list[start]);
+        std::size_t at = start;
+        while (positions[at] != start) {
+            const std::size_t from = positions[at];
+            list[at] = std::move(list[from]);
+            positions[at] = list.size();
+            at = from;
+        }
+        list[at] = std::move(first);
+        positions[at] = list.size();
     }
-    list = std::move(sorted);
 }
 
 } // namespace engine

@@ -99,9 +99,12 @@ void TEmailThread::run() {
     const auto count = static_cast<std::int32_t>(sortList.size());
 
     setStatus(i18n::LoadText(8310, "Sorting emails..."));
+    // The received-time order needs no copy of every subject.
+    const bool bySubject = m_job.sortOrder != DateReceived;
     sortMessages(sortList, m_job.sortOrder, m_job.sortDescending, m_host.locale(),
-                 [](const std::shared_ptr<mailstore::TEmailMessage>& message) {
-                     return SortKey{message->subject(), message->receivedTime()};
+                 [bySubject](const std::shared_ptr<mailstore::TEmailMessage>& message) {
+                     return SortKey{bySubject ? std::string(message->subject()) : std::string(),
+                                    message->receivedTime()};
                  });
 
     setStatus(i18n::LoadText(8320, "Processing emails..."));
@@ -123,7 +126,7 @@ void TEmailThread::run() {
             readAhead.before(static_cast<std::size_t>(index - 1));
             // Only the message's header fields stay in memory after its file is staged.
             std::shared_ptr<mailstore::TEmailMessage> message = std::move(sortList[index - 1]);
-            const std::string subject = message->subject();
+            const std::string subject(message->subject());
             setSubject(subject);
 
             // A tagged subject was handled by an earlier run: no file, no number.

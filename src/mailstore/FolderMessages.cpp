@@ -8,6 +8,8 @@
 #include "mailstore/TMapiUserFolder.h"
 #include "mapi/Helpers.h"
 
+#include <algorithm>
+
 namespace mailstore {
 namespace {
 
@@ -49,14 +51,16 @@ void TMapiUserFolder::ListMessages(std::vector<std::shared_ptr<TEmailMessage>>& 
     if (count == 0)
         return;
 
-    const MessageServices services = servicesOf(*m_store);
+    const auto listing = TEmailMessage::listing(servicesOf(*m_store), *this);
+    // The count only sizes the list: a table's word is not trusted with the memory of millions.
+    list.reserve(std::min<std::uint32_t>(count, 1u << 22));
     for (;;) {
         mapi::RowSet rows;
         CheckMapiResult(details, "120", table->QueryRows(kListingBatch, 0, rows));
         if (rows.empty())
             break;
         for (const auto& row : rows) {
-            auto message = std::make_shared<TEmailMessage>(services);
+            auto message = std::make_shared<TEmailMessage>(listing);
             message->setFolder(this);
             message->fillFromRow(row, *this);
             list.push_back(std::move(message));

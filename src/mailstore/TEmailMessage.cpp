@@ -7,6 +7,7 @@
 #include "mapi/Helpers.h"
 #include "platform/DateTime.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -23,7 +24,81 @@ template <class T> const T* valueOf(const mapi::Row& row, std::size_t index, map
 
 } // namespace
 
-TEmailMessage::TEmailMessage(MessageServices services) : m_services(std::move(services)) {}
+TEmailMessage::TEmailMessage(MessageServices services)
+    : m_listing(std::make_shared<const Listing>(Listing{std::move(services)})) {}
+
+TEmailMessage::TEmailMessage(std::shared_ptr<const Listing> listing) : m_listing(std::move(listing)) {}
+
+std::shared_ptr<const TEmailMessage::Listing> TEmailMessage::listing(MessageServices services,
+                                                                     TMapiUserFolder& folder) {
+    return std::make_shared<const Listing>(
+        Listing{std::move(services), &folder, &folder, folder.store()->entryId().toBinary()});
+}
+
+void TEmailMessage::setFolder(TMapiUserFolder* folder) {
+    if (m_listing->folder == folder)
+        return;
+    Listing changed = *m_listing;
+    changed.folder = folder;
+    m_listing = std::make_shared<const Listing>(std::move(changed));
+}
+
+std::string_view TEmailMessage::text(TextField field) const {
+    const std::uint32_t begin = field == 0 ? 0 : m_textEnd[field - 1];
+    return {m_text.get() + begin, m_textEnd[field] - begin};
+}
+
+void TEmailMessage::setText(TextField field, std::string_view value) {
+    Texts texts = currentTexts();
+    texts[field] = value;
+    storeTexts(texts);
+}
+
+TEmailMessage::Texts TEmailMessage::currentTexts() const {
+    Texts texts;
+    for (int i = 0; i < TextFields; ++i)
+        texts[i] = text(static_cast<TextField>(i));
+    return texts;
+}
+
+// The texts may point into the buffer they replace: it goes only once they are copied.
+void TEmailMessage::storeTexts(const Texts& texts) {
+    std::size_t total = 0;
+    for (const std::string_view t : texts)
+        total += t.size();
+    auto buffer = std::make_unique_for_overwrite<char[]>(total);
+    std::uint32_t end = 0;
+    for (int i = 0; i < TextFields; ++i) {
+        std::copy(texts[i].begin(), texts[i].end(), buffer.get() + end);
+        end += static_cast<std::uint32_t>(texts[i].size());
+        m_textEnd[i] = end;
+    }
+    m_text = std::move(buffer);
+}
+
+TEmailMessage::Opened& TEmailMessage::opened() const {
+    if (!m_opened)
+        m_opened = std::make_unique<Opened>();
+    return *m_opened;
+}
+
+TMapiUserFolder* TEmailMessage::entryIdFolder() const {
+    if (!m_hasEntryId)
+        return nullptr;
+    Opened& state = opened();
+    if (!state.entryIdFolder) {
+        const std::string_view kept = text(EntryIdBytes);
+        mapi::Binary bytes = m_entryIdAfterPrefix ? m_listing->entryIdPrefix : mapi::Binary();
+        bytes.insert(bytes.end(), kept.begin(), kept.end());
+        state.entryIdFolder = std::make_unique<TMapiUserFolder>(bytes, m_listing->listedFolder->store());
+    }
+    return state.entryIdFolder.get();
+}
+
+mapi::Binary TEmailMessage::entryIdBytes() const {
+    const TMapiUserFolder* folder = entryIdFolder();
+    return folder ? folder->entryId().toBinary() : EntryId().toBinary();
+}
 
 const std::vector<mapi::PropTag>& TEmailMessage::listingColumns() {
     static const std::vector<mapi::PropTag> columns{mapi::PR_HASATTACH,     mapi::PR_STORE_SUPPORT_MASK,
@@ -40,38 +115,54 @@ void TEmailMessage::fillFromRow(const mapi::Row& row, TMapiUserFolder& listedFol
         m_hasAttachment = *value;
     if (const auto* value = valueOf<std::int32_t>(row, 1, columns[1]))
         m_storeSupportMask = static_cast<std::uint32_t>(*value);
-    if (const auto* value = valueOf<std::string>(row, 2, columns[2]))
-        m_displayTo = *value;
-    if (const auto* value = valueOf<std::string>(row, 3, columns[3]))
-        m_senderAddress = *value;
     if (const auto* value = valueOf<std::int32_t>(row, 4, columns[4]))
         m_messageFlags = static_cast<std::uint32_t>(*value);
-    if (const auto* value = valueOf<std::string>(row, 5, columns[5]))
-        m_subject = *value;
     if (const auto* value = valueOf<std::int32_t>(row, 6, columns[6]))
         m_size = *value;
     if (const auto* value = valueOf<mapi::FileTime>(row, 7, columns[7]))
-        m_receivedTime = platform::fileTimeToLocalDateTime(value->ticks);
-    if (const auto* value = valueOf<mapi::Binary>(row, 8, columns[8]))
-        m_entryId = std::make_unique<TMapiUserFolder>(*value, listedFolder.store());
+        setReceivedTime(platform::fileTimeToLocalDateTime(value->ticks));
+    // The texts are gathered first so the buffer is made once.
+    Texts texts = currentTexts();
+    if (const auto* value = valueOf<std::string>(row, 2, columns[2]))
+        texts[DisplayTo] = *value;
+    if (const auto* value = valueOf<std::string>(row, 3, columns[3]))
+        texts[SenderAddress] = *value;
+    if (const auto* value = valueOf<std::string>(row, 5, columns[5]))
+        texts[Subject] = *value;
+    if (const auto* value = valueOf<mapi::Binary>(row, 8, columns[8])) {
+        if (m_listing->listedFolder != &listedFolder) {
+            Listing changed = *m_listing;
+            changed.listedFolder = &listedFolder;
+            changed.entryIdPrefix = listedFolder.store()->entryId().toBinary();
+            m_listing = std::make_shared<const Listing>(std::move(changed));
+        }
+        const mapi::Binary& prefix = m_listing->entryIdPrefix;
+        m_entryIdAfterPrefix = value->size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), value->begin());
+        const std::size_t skip = m_entryIdAfterPrefix ? prefix.size() : 0;
+        texts[EntryIdBytes] = {reinterpret_cast<const char*>(value->data()) + skip, value->size() - skip};
+        m_hasEntryId = true;
+        if (m_opened)
+            m_opened->entryIdFolder.reset();
+    }
+    storeTexts(texts);
 }
 
 DetailsSource TEmailMessage::details() const {
-    return m_folder ? m_folder->store()->details() : DetailsSource();
+    return m_listing->folder ? m_listing->folder->store()->details() : DetailsSource();
 }
 
 mapi::IMapi* TEmailMessage::mapi() const {
-    return m_folder ? m_folder->store()->mapi() : nullptr;
+    return m_listing->folder ? m_listing->folder->store()->mapi() : nullptr;
 }
 
 std::shared_ptr<mapi::IMessage> TEmailMessage::OpenMessage() {
-    if (m_opened)
-        return m_opened;
+    if (m_opened && m_opened->message)
+        return m_opened->message;
     // A message without a folder has no store to be opened in.
-    if (!m_folder)
+    if (!m_listing->folder)
         CheckMapiResult(DetailsSource(), "360", mapi::MAPI_E_INVALID_PARAMETER);
-    const auto store = m_folder->store()->OpenStore();
-    const mapi::Binary entryId = m_entryId ? m_entryId->entryId().toBinary() : EntryId().toBinary();
+    const auto store = m_listing->folder->store()->OpenStore();
+    const mapi::Binary entryId = entryIdBytes();
     std::uint32_t objectType = 0;
     std::shared_ptr<mapi::IMAPIProp> object;
     CheckMapiResult(
@@ -80,8 +171,8 @@ std::shared_ptr<mapi::IMessage> TEmailMessage::OpenMessage() {
     auto message = std::dynamic_pointer_cast<mapi::IMessage>(object);
     if (!message)
         CheckMapiResult(details(), "360", mapi::MAPI_E_INTERFACE_NOT_SUPPORTED);
-    m_opened = std::move(message);
-    return m_opened;
+    opened().message = std::move(message);
+    return m_opened->message;
 }
 
 std::string TEmailMessage::ReadStringProperty(mapi::PropTag tag, const std::string& name) {
@@ -97,15 +188,15 @@ std::string TEmailMessage::ReadStringProperty(mapi::PropTag tag, const std::stri
 }
 
 std::string TEmailMessage::CC() {
-    if (m_cc.empty())
-        m_cc = ReadStringProperty(mapi::PR_DISPLAY_CC_A, "CC");
-    return m_cc;
+    if (opened().cc.empty())
+        opened().cc = ReadStringProperty(mapi::PR_DISPLAY_CC_A, "CC");
+    return opened().cc;
 }
 
 std::string TEmailMessage::BCC() {
-    if (m_bcc.empty())
-        m_bcc = ReadStringProperty(mapi::PR_DISPLAY_BCC_A, "BCC");
-    return m_bcc;
+    if (opened().bcc.empty())
+        opened().bcc = ReadStringProperty(mapi::PR_DISPLAY_BCC_A, "BCC");
+    return opened().bcc;
 }
 
 bool TEmailMessage::RtfInSync() {
@@ -146,7 +237,7 @@ std::string TEmailMessage::readTextStream(const std::shared_ptr<mapi::IStream>& 
             subsystem->RTFSync(*OpenMessage(), mapi::RTF_SYNC_BODY_CHANGED, updated);
     }
 
-    const TMapiSession* session = m_folder->store()->session();
+    const TMapiSession* session = m_listing->folder->store()->session();
     const MessageBoxHook noBox;
     const MessageBoxHook& messageBox = session ? session->messageBox() : noBox;
     std::array<char, kReadChunk + 1> buffer{};
@@ -163,19 +254,20 @@ std::string TEmailMessage::readTextStream(const std::shared_ptr<mapi::IStream>& 
 }
 
 void TEmailMessage::PrepareBody() {
-    m_preparedBody = PreparedBody{};
+    auto& prepared = opened().preparedBody;
+    prepared = Opened::PreparedBody{};
     try {
-        m_preparedBody->stream = openTextProperty(mapi::PR_BODY_A, "PlainText");
+        prepared->stream = openTextProperty(mapi::PR_BODY_A, "PlainText");
     } catch (...) {
-        m_preparedBody->error = std::current_exception();
+        prepared->error = std::current_exception();
     }
 }
 
 std::string TEmailMessage::Body() {
-    if (!m_preparedBody)
+    if (!m_opened || !m_opened->preparedBody)
         return ReadTextProperty(mapi::PR_BODY_A, "PlainText");
-    PreparedBody prepared = std::move(*m_preparedBody);
-    m_preparedBody.reset();
+    Opened::PreparedBody prepared = std::move(*m_opened->preparedBody);
+    m_opened->preparedBody.reset();
     if (prepared.error)
         std::rethrow_exception(prepared.error);
     return readTextStream(prepared.stream, "PlainText");
@@ -183,7 +275,7 @@ std::string TEmailMessage::Body() {
 
 std::string TEmailMessage::TokenValue(const std::string& token) {
     try {
-        return tokenValue(m_services.locale->upperCase(token), token);
+        return tokenValue(m_listing->services.locale->upperCase(token), token);
     } catch (const std::exception&) {
         return "Error";
     }
@@ -191,18 +283,18 @@ std::string TEmailMessage::TokenValue(const std::string& token) {
 
 std::string TEmailMessage::tokenValue(const std::string& upperName, const std::string& name) {
     if (upperName == "SUBJECT")
-        return m_subject;
+        return std::string(subject());
     if (upperName == "NOW") {
-        const auto today = platform::partsFromDateTime(m_services.now());
+        const auto today = platform::partsFromDateTime(m_listing->services.now());
         char text[16];
         std::snprintf(text, sizeof text, "%04d%02d%02d", today.year, today.month, today.day);
         return text;
     }
     if (upperName == "FROM")
-        return m_senderAddress;
+        return std::string(senderAddress());
     if (upperName == "SENT") {
         const double time = receivedTimeValue();
-        const platform::Locale& locale = *m_services.locale;
+        const platform::Locale& locale = *m_listing->services.locale;
         std::string text = platform::formatDateTime(locale, locale.shortDateFormat(), time);
         const auto parts = platform::partsFromDateTime(time);
         if (parts.hour != 0 || parts.minute != 0 || parts.second != 0 || parts.millisecond != 0)
@@ -210,7 +302,7 @@ std::string TEmailMessage::tokenValue(const std::string& upperName, const std::s
         return text;
     }
     if (upperName == "TO")
-        return m_displayTo;
+        return std::string(displayTo());
     if (upperName == "CC")
         return CC();
     if (upperName == "BCC")
@@ -237,7 +329,7 @@ void TEmailMessage::SaveMessage(const std::string& context) {
     if (hr == mapi::MAPI_E_OBJECT_CHANGED) {
         CheckMapiResult(details(), context + "-352", message->SaveChanges(mapi::FORCE_SAVE));
         // The forced save leaves the opened copy behind the store; the next use opens it anew.
-        m_opened.reset();
+        m_opened->message.reset();
         return;
     }
     CheckMapiResult(details(), context + "-351", hr);
@@ -256,15 +348,15 @@ void TEmailMessage::MarkRead() {
 }
 
 void TEmailMessage::ShowInClient(TMapiSession& session) {
-    if (!m_folder)
+    if (!m_listing->folder)
         throw MapiException("261: Folder is nil");
     const auto message = OpenMessage();
     const std::vector<mapi::PropTag> tags{mapi::PR_MESSAGE_STATUS, mapi::PR_MESSAGE_FLAGS, mapi::PR_ACCESS,
                                           mapi::PR_MESSAGE_CLASS_A};
     std::vector<mapi::PropValue> values;
     CheckMapiResult(details(), "260", message->GetProps(tags, 0, values));
-    const auto store = m_folder->store()->OpenStore();
-    const auto folder = m_folder->OpenFolder(store);
+    const auto store = m_listing->folder->store()->OpenStore();
+    const auto folder = m_listing->folder->OpenFolder(store);
     const auto mapiSession = session.GetSession();
     std::uint32_t token = 0;
     CheckMapiResult(details(), "280", mapiSession->PrepareForm(mapi::Iid::IMessage, *message, token));

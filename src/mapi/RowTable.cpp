@@ -34,13 +34,26 @@ const PropValue* findProp(const Row& row, PropTag tag) {
     return nullptr;
 }
 
-RowTable::RowTable(RowSet rows) {
-    m_rows.reserve(rows.size());
-    for (Row& row : rows)
-        m_rows.push_back(std::make_shared<const Row>(std::move(row)));
+namespace {
+
+std::shared_ptr<const PackedRows> packed(const auto& rows, const auto& rowOf) {
+    auto packed = std::make_shared<PackedRows>();
+    for (const auto& row : rows)
+        packed->append(rowOf(row));
+    return packed;
 }
 
-RowTable::RowTable(SharedRows rows) : m_rows(std::move(rows)) {}
+} // namespace
+
+RowTable::RowTable(RowSet rows) : RowTable(packed(rows, [](const Row& row) -> const Row& { return row; })) {}
+
+RowTable::RowTable(const SharedRows& rows)
+    : RowTable(packed(rows, [](const std::shared_ptr<const Row>& row) -> const Row& { return *row; })) {}
+
+RowTable::RowTable(std::shared_ptr<const PackedRows> rows) : m_rows(std::move(rows)), m_order(m_rows->size()) {
+    for (std::uint32_t i = 0; i < m_order.size(); ++i)
+        m_order[i] = i;
+}
 
 HRESULT RowTable::SetColumns(const std::vector<PropTag>& columns, std::uint32_t) {
     m_columns = columns;
@@ -48,11 +61,24 @@ HRESULT RowTable::SetColumns(const std::vector<PropTag>& columns, std::uint32_t)
 }
 
 HRESULT RowTable::SortTable(const SortOrderSet& order, std::uint32_t) {
-    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const auto& a, const auto& b) {
-        for (const auto& key : order) {
-            const int c = compareValues(findProp(*a, key.tag), findProp(*b, key.tag));
+    // Each row's key values are unpacked once, not at every comparison.
+    std::vector<PropTag> keyTags;
+    for (const auto& key : order)
+        keyTags.push_back(key.tag);
+    std::vector<std::optional<PropValue>> keys;
+    keys.reserve(m_rows->size() * order.size());
+    for (std::size_t row = 0; row < m_rows->size(); ++row)
+        for (const PropTag tag : keyTags)
+            keys.push_back(m_rows->find(row, tag));
+    const auto valueOf = [&](std::uint32_t row, std::size_t key) {
+        const auto& value = keys[row * order.size() + key];
+        return value ? &*value : nullptr;
+    };
+    std::stable_sort(m_order.begin(), m_order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        for (std::size_t key = 0; key < order.size(); ++key) {
+            const int c = compareValues(valueOf(a, key), valueOf(b, key));
             if (c != 0)
-                return key.descending ? c > 0 : c < 0;
+                return order[key].descending ? c > 0 : c < 0;
         }
         return false;
     });
@@ -61,12 +87,12 @@ HRESULT RowTable::SortTable(const SortOrderSet& order, std::uint32_t) {
 }
 
 HRESULT RowTable::GetRowCount(std::uint32_t, std::uint32_t& count) {
-    count = static_cast<std::uint32_t>(m_rows.size());
+    count = static_cast<std::uint32_t>(m_order.size());
     return S_OK;
 }
 
 HRESULT RowTable::SeekRow(Bookmark origin, std::int32_t rowCount, std::int32_t* rowsSought) {
-    const auto size = static_cast<std::int64_t>(m_rows.size());
+    const auto size = static_cast<std::int64_t>(m_order.size());
     std::int64_t base = 0;
     if (origin == Bookmark::Current)
         base = static_cast<std::int64_t>(m_position);
@@ -83,22 +109,12 @@ HRESULT RowTable::QueryRows(std::int32_t rowCount, std::uint32_t, RowSet& rows) 
     rows.clear();
     if (rowCount <= 0)
         return MAPI_E_INVALID_PARAMETER;
-    const std::size_t end = std::min(m_rows.size(), m_position + static_cast<std::size_t>(rowCount));
-    for (; m_position < end; ++m_position)
-        rows.push_back(project(*m_rows[m_position]));
-    return S_OK;
-}
-
-Row RowTable::project(const Row& row) const {
-    if (m_columns.empty())
-        return row;
-    Row projected;
-    projected.reserve(m_columns.size());
-    for (const PropTag column : m_columns) {
-        const PropValue* value = findProp(row, column);
-        projected.push_back(value ? *value : PropValue::error(column, MAPI_E_NOT_FOUND));
+    const std::size_t end = std::min(m_order.size(), m_position + static_cast<std::size_t>(rowCount));
+    for (; m_position < end; ++m_position) {
+        const std::uint32_t row = m_order[m_position];
+        rows.push_back(m_columns.empty() ? m_rows->row(row) : m_rows->select(row, m_columns));
     }
-    return projected;
+    return S_OK;
 }
 
 } // namespace mapi

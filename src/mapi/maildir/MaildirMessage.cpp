@@ -24,7 +24,7 @@ HRESULT MaildirMessage::open(const std::shared_ptr<MaildirState>& state, const s
         if (auto listed = state->takeListed(key)) {
             auto opened = std::make_shared<MaildirMessage>(state, key, listed->location);
             opened->m_identity = listed->identity;
-            opened->m_properties = *listed->properties;
+            opened->m_properties = std::move(listed->properties);
             addOpenedMessageProperties(opened->m_properties);
             message = std::move(opened);
             return S_OK;

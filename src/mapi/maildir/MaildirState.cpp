@@ -106,8 +106,8 @@ fs::path MaildirState::pathOf(const MessageLocation& location) const {
     return m_tree.directory(location.folderKey) / location.subfolder / location.fileName;
 }
 
-SharedRows MaildirState::listFolder(const std::string& folderKey) {
-    m_listed.clear();
+std::shared_ptr<const PackedRows> MaildirState::listFolder(const std::string& folderKey) {
+    m_takeable.reset();
     struct Folder {
         fs::path path;
         std::vector<std::pair<std::string, std::string>> files;
@@ -133,30 +133,38 @@ SharedRows MaildirState::listFolder(const std::string& folderKey) {
         }));
     }
     mime::initialiseLibraries();
-    for (const auto& run : runs)
-        workers().post([weak = std::weak_ptr(run)] {
-            // Gone when the listing stopped at an earlier failure.
-            if (const auto run = weak.lock())
-                run->runIfUnclaimed();
-        });
+    // Runs are handed out only a few ahead of the one being packed, so only those few hold rows
+    // not yet packed (a thread waiting for a run helps with the newest one handed out).
+    const std::size_t ahead = 4 * platform::WorkerPool::defaultThreads();
+    std::size_t posted = 0;
+    const auto postUntil = [&](std::size_t end) {
+        for (; posted < std::min(end, runs.size()); ++posted)
+            workers().post([weak = std::weak_ptr(runs[posted])] {
+                // Gone when the listing stopped at an earlier failure.
+                if (const auto run = weak.lock())
+                    run->runIfUnclaimed();
+            });
+    };
 
-    SharedRows rows;
-    rows.reserve(files.size());
+    auto listing = std::make_shared<FolderListing>(folderKey, messageEntryId(""));
     // In file order, so the first failure is the one a file-by-file listing would have met.
     for (std::size_t r = 0; r < runs.size(); ++r) {
+        postUntil(r + ahead + 1);
         std::vector<ListingEntry> listed = std::move(runs[r]->get([this] { return workers().runNewest(); }));
+        runs[r].reset();
         for (std::size_t i = 0; i < listed.size(); ++i) {
             if (!listed[i].identity)
                 continue;
             const auto& [subfolder, fileName] = files[r * kListingRun + i];
-            const MessageLocation location{folderKey, subfolder, fileName};
-            remember(listed[i].key, location);
-            rows.push_back(std::make_shared<const Row>(std::move(listed[i].row)));
-            m_listed.insert_or_assign(listed[i].key,
-                                      ListedMessage{location, *listed[i].identity, rows.back()});
+            listing->add(listed[i].key, subfolder, fileName, *listed[i].identity, listed[i].row);
         }
     }
-    return rows;
+    // What this listing saw is newer than what was remembered of the same messages.
+    std::erase_if(m_changed, [&](const auto& changed) { return listing->find(changed.first).has_value(); });
+    std::erase_if(m_listings, [&](const auto& older) { return older->folderKey() == folderKey; });
+    m_listings.push_back(listing);
+    m_takeable = listing;
+    return listing->rows();
 }
 
 MaildirState::ListingEntry MaildirState::readListingEntry(const fs::path& folder,
@@ -178,42 +186,43 @@ MaildirState::ListingEntry MaildirState::readListingEntry(const fs::path& folder
 }
 
 std::optional<ListedMessage> MaildirState::takeListed(const std::string& messageKey) {
-    auto node = m_listed.extract(messageKey);
-    const auto known = m_index.find(messageKey);
-    if (node.empty() || known == m_index.end())
+    if (!m_takeable)
+        return std::nullopt;
+    const auto row = m_takeable->find(messageKey);
+    if (!row || !m_takeable->take(*row))
         return std::nullopt;
     // The same identity at the path proves the listed regular file is still there, no link.
-    const MessageLocation& location = known->second;
-    ListedMessage& listed = node.mapped();
-    if (listed.location.folderKey != location.folderKey || listed.location.subfolder != location.subfolder ||
-        listed.location.fileName != location.fileName || identityAt(pathOf(location)) != listed.identity)
+    MessageLocation location = m_takeable->location(*row);
+    const FileIdentity identity = m_takeable->identity(*row);
+    if (knownLocation(messageKey) != location || identityAt(pathOf(location)) != identity)
         return std::nullopt;
-    return std::move(listed);
+    return ListedMessage{std::move(location), identity, m_takeable->rows()->row(*row)};
 }
 
 std::optional<MessageLocation> MaildirState::knownLocation(const std::string& messageKey) const {
-    const auto known = m_index.find(messageKey);
-    if (known == m_index.end())
-        return std::nullopt;
-    return known->second;
+    if (const auto changed = m_changed.find(messageKey); changed != m_changed.end())
+        return changed->second;
+    for (auto listing = m_listings.rbegin(); listing != m_listings.rend(); ++listing)
+        if (const auto row = (*listing)->find(messageKey))
+            return (*listing)->location(*row);
+    return std::nullopt;
 }
 
 std::optional<MessageLocation> MaildirState::locate(const std::string& messageKey) {
-    const auto known = m_index.find(messageKey);
     std::optional<std::string> knownFolder;
-    if (known != m_index.end()) {
+    if (const auto known = knownLocation(messageKey)) {
         std::error_code error;
-        if (fs::symlink_status(pathOf(known->second), error).type() == fs::file_type::regular)
-            return known->second;
-        knownFolder = known->second.folderKey;
-        m_index.erase(known);
+        if (fs::symlink_status(pathOf(*known), error).type() == fs::file_type::regular)
+            return known;
+        knownFolder = known->folderKey;
+        forget(messageKey);
     }
     // Another tool renamed or moved it: its folder first, then the whole store.
     if (knownFolder && scanFolderNames(*knownFolder, messageKey))
-        return m_index.at(messageKey);
+        return knownLocation(messageKey);
     for (const auto& folder : m_tree.allFolders())
         if (scanFolderNames(folder, messageKey))
-            return m_index.at(messageKey);
+            return knownLocation(messageKey);
     return std::nullopt;
 }
 
@@ -234,11 +243,11 @@ bool MaildirState::scanFolderNames(const std::string& folderKey, const std::stri
 }
 
 void MaildirState::remember(const std::string& messageKey, const MessageLocation& location) {
-    m_index[messageKey] = location;
+    m_changed.insert_or_assign(messageKey, location);
 }
 
 void MaildirState::forget(const std::string& messageKey) {
-    m_index.erase(messageKey);
+    m_changed.insert_or_assign(messageKey, std::nullopt);
 }
 
 HRESULT MaildirState::fail(HRESULT code, std::string text) {

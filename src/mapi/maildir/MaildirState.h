@@ -8,8 +8,9 @@
 // <message key>.
 
 #include "mapi/Interfaces.h"
-#include "mapi/RowTable.h"
+#include "mapi/PackedRows.h"
 #include "mapi/StoreProvider.h"
+#include "mapi/maildir/FolderListing.h"
 #include "mapi/maildir/MaildirTree.h"
 #include "mapi/maildir/MessageFile.h"
 #include "platform/WorkerPool.h"
@@ -23,17 +24,11 @@
 
 namespace mapi {
 
-struct MessageLocation {
-    std::string folderKey;
-    std::string subfolder; // "cur" or "new"
-    std::string fileName;
-};
-
 // A message as the last listing read it.
 struct ListedMessage {
     MessageLocation location;
     FileIdentity identity;
-    std::shared_ptr<const Row> properties; // shared with the listing's table
+    Row properties;
 };
 
 struct ParsedEntryId {
@@ -55,8 +50,9 @@ public:
 
     std::filesystem::path pathOf(const MessageLocation& location) const;
     // One row per message file of the folder, read from header blocks only. Throws on I/O errors.
-    // The rows are also kept until the next listing, so opening a listed message reads no header.
-    SharedRows listFolder(const std::string& folderKey);
+    // The rows are also kept until the folder is listed again, so opening a listed message reads
+    // no header and the index knows where every listed file is without an entry of its own.
+    std::shared_ptr<const PackedRows> listFolder(const std::string& folderKey);
     // The row the last listing read for the message, given once, while its file is still the one
     // listed, at the place the index knows (same name, same identity); nothing otherwise.
     std::optional<ListedMessage> takeListed(const std::string& messageKey);
@@ -90,8 +86,11 @@ private:
 
     StoreLocation m_location;
     MaildirTree m_tree;
-    std::unordered_map<std::string, MessageLocation> m_index;
-    std::unordered_map<std::string, ListedMessage> m_listed;
+    // Where messages are since a listing saw them (moved, renamed); nothing: gone from the store.
+    // Consulted before the listings, newest listing first.
+    std::unordered_map<std::string, std::optional<MessageLocation>> m_changed;
+    std::vector<std::shared_ptr<FolderListing>> m_listings; // newest last, one per folder
+    std::shared_ptr<FolderListing> m_takeable;             // the last listing, if it succeeded
     HRESULT m_lastCode = S_OK;
     std::string m_lastText;
     std::unique_ptr<platform::WorkerPool> m_workers;
