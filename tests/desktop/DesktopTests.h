@@ -14,5 +14,6 @@ std::unique_ptr<QObject> makeStatusFormTest();
 std::unique_ptr<QObject> makeChooserTest();
 std::unique_ptr<QObject> makeRequestChannelTest();
 std::unique_ptr<QObject> makeProfilePromptTest();
+std::unique_ptr<QObject> makeProgramTest();
 
 } // namespace desktoptest

@@ -41,9 +41,9 @@ private slots:
         QVERIFY(server.listen(socket));
 
         QVERIFY(sendServed(socket, "[FileOpen(\"" + job.string() + "\")]"));
-        QCOMPARE(form.windowTitle(), QStringLiteral("daily.lks - Larkspire"));
+        QTRY_COMPARE(form.windowTitle(), QStringLiteral("daily.lks - Larkspire"));
         QVERIFY(sendServed(socket, "[Other]"));
-        QCOMPARE(f.dialogs.infos, std::vector<std::string>{"Invalid DDE message [Other]\r\n"});
+        QTRY_COMPARE(f.dialogs.infos, std::vector<std::string>{"Invalid DDE message [Other]\r\n"});
 
         struct stat info {};
         QCOMPARE(::stat(socket.c_str(), &info), 0);

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
         {"ChooserTest", [] { return desktoptest::makeChooserTest(); }},
         {"RequestChannelTest", [] { return desktoptest::makeRequestChannelTest(); }},
         {"ProfilePromptTest", [] { return desktoptest::makeProfilePromptTest(); }},
+        {"ProgramTest", [] { return desktoptest::makeProgramTest(); }},
     };
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     std::vector<char*> rest{argv[0]};
