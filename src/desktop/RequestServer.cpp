@@ -3,7 +3,6 @@
 #include "ui/RequestChannel.h"
 
 #include <QLocalSocket>
-#include <QPointer>
 
 #include <stdexcept>
 #include <sys/stat.h>
@@ -63,13 +62,12 @@ void RequestServer::serve(QLocalSocket* client) {
             return;
         }
         const std::string command = client->read(end + 1).left(end).toStdString();
-        // The client waits for the acknowledgement, so it comes after the request was carried out.
-        const QPointer<QLocalSocket> alive(client);
-        m_handler(command);
-        if (alive && client->state() == QLocalSocket::ConnectedState) {
-            client->write(QByteArray(1, ui::kRequestAcknowledged));
-            client->flush();
-        }
+        client->write(QByteArray(1, ui::kRequestAcknowledged));
+        client->flush();
+        // Carried out from the event loop, not inside this read: it may show a box, which must
+        // not keep the client waiting, nor run with the socket's handler on the stack.
+        QMetaObject::invokeMethod(
+            this, [this, command] { m_handler(command); }, Qt::QueuedConnection);
     });
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The server of the local request channel: listens on the channel's socket from start to end of
-// the window, also while a run pumps events, and hands each request's text to the handler; the
-// client is acknowledged once the handler returns, whatever the text was.
+// the window, also while a run pumps events. Each request is acknowledged when it has arrived,
+// whatever its text, and handed to the handler from the event loop.
 
 #include <QLocalServer>
 #include <QString>

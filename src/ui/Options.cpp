@@ -24,7 +24,9 @@ Options::Options(MainWindow& window, std::ostream& out, std::string version)
 
 std::string Options::helpText() {
     return "Usage: larkspire [--console] [SWITCH]...\n"
+           "       larkspire --dde-execute=TEXT\n"
            "Saves e-mail messages as numbered plain-text files. Switches are carried out in order.\n"
+           "With a display (DISPLAY or WAYLAND_DISPLAY) the wizard window opens, else the console.\n"
            "\n"
            "  /F=FILE             load the option file FILE\n"
            "  /G                  run the job (Go)\n"
@@ -43,6 +45,8 @@ std::string Options::helpText() {
            "  --list-folders      print the profile's mail folders, one path a line\n"
            "  --save-as=FILE      save the settings shown into the option file FILE\n"
            "  --help, --version   print this text, or the version\n"
+           "  --dde-execute=TEXT  hand TEXT to the running window, as [FileOpen(\"FILE\")] does to\n"
+           "                      open FILE there; exit status 1 when no window listens\n"
            "\n"
            "Exit status: 0 when all went well, 1 when an error was shown, 2 for an invalid command line.\n";
 }

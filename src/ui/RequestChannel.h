@@ -1,7 +1,7 @@
 #pragma once
 // The local request channel that stands in for DDE: a Unix domain socket named after the service
 // and the topic, in a folder only its user can enter. A request is the command text ended by one
-// NUL byte; the server answers one ACK byte once it has carried the request out, whatever its text.
+// NUL byte; the server answers one ACK byte once the request has arrived, whatever its text.
 
 #include <filesystem>
 #include <string>
