@@ -59,6 +59,12 @@ void DesktopFixture::setUpJob() {
     form->setFirstNumber(1);
 }
 
+std::filesystem::path DesktopFixture::saveJob(const std::string& name) {
+    const auto job = folder / name;
+    form->window().SaveFile(job.string());
+    return job;
+}
+
 std::vector<std::string> DesktopFixture::boxTexts() const {
     std::vector<std::string> texts;
     for (const auto& dialog : dialogs.dialogs)

@@ -57,6 +57,9 @@ public:
         return form->findChild<T*>(QString::fromLatin1(name));
     }
 
+    // The window's job saved as the option file `name` in the test's folder.
+    std::filesystem::path saveJob(const std::string& name);
+
     std::vector<std::string> boxTexts() const;
     // Text files written into the output folder.
     std::vector<std::string> outputFiles() const;

@@ -31,9 +31,8 @@ private slots:
     void requestOpensTheFileAndIsAcknowledged() {
         DesktopFixture f;
         auto& form = f.start();
-        const auto job = f.folder / "daily.lks";
-        form.window().SaveFile(job.string());
-        form.window().SaveFile((f.folder / "other.lks").string());
+        const auto job = f.saveJob("daily.lks");
+        f.saveJob("other.lks");
         desktop::RequestServer server([&form](const std::string& command) { form.requestReceived(command); });
         const auto socket =
             ui::requestSocketPath(f.folder / "run", ui::requestService("/usr/bin/larkspire.bin"));

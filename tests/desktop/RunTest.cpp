@@ -123,9 +123,8 @@ private slots:
     void optionFileOpenedDuringARunKeepsItsOwnNumber() {
         DesktopFixture f;
         auto& form = f.start();
-        const auto other = f.folder / "other.lks";
         form.setFirstNumber(500);
-        form.window().SaveFile(other.string());
+        const auto other = f.saveJob("other.lks");
         f.setUpJob();
         goWith(f, [&] { f.form->requestReceived("[FileOpen(\"" + other.string() + "\")]"); });
         QCOMPARE(f.outputFiles().size(), std::size_t(DesktopFixture::kInboxMessages));
@@ -137,8 +136,7 @@ private slots:
         DesktopFixture f;
         f.start();
         f.setUpJob();
-        const auto job = f.folder / "job.lks";
-        f.form->window().SaveFile(job.string());
+        const auto job = f.saveJob("job.lks");
         f.form.reset();
         f.start({"/F=" + job.string(), "/UPDATECOUNT", "/G", "/Q"});
         QCOMPARE(f.outputFiles().size(), std::size_t(DesktopFixture::kInboxMessages));
