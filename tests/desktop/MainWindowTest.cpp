@@ -165,6 +165,17 @@ private slots:
         QCOMPARE(sample->text(), QStringLiteral("Sample filename: mail12.txt"));
     }
 
+    void directoryPicker() {
+        DesktopFixture f;
+        auto& form = f.start();
+        f.files.answers = {QString::fromStdString(f.output.string())};
+        QTest::mouseClick(f.find<QAbstractButton>("DirectoryButton"), Qt::LeftButton);
+        QCOMPARE(form.directory(), f.output.string());
+        QVERIFY(form.window().modified());
+        QTest::mouseDClick(f.find<QLineEdit>("Directory"), Qt::LeftButton);
+        QCOMPARE(f.opened, std::vector<std::string>{f.output.string()});
+    }
+
     void editCommandsGoToTheFocusedControl() {
         DesktopFixture f;
         auto& form = f.start();

@@ -8,22 +8,12 @@
 
 #include <QTest>
 
-#include <future>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace desktoptest {
 namespace {
-
-// The client's answer, waited for while the window serves events.
-bool sendServed(const std::filesystem::path& socket, const std::string& text) {
-    auto reply = std::async(std::launch::async, [socket, text] { return ui::sendRequest(socket, text); });
-    if (!QTest::qWaitFor(
-            [&] { return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }))
-        throw std::runtime_error("no reply from the request channel");
-    return reply.get();
-}
 
 class RequestChannelTest : public QObject {
     Q_OBJECT
@@ -39,9 +29,9 @@ private slots:
         QCOMPARE(socket.filename().string(), std::string("larkspire.AppDDE"));
         QVERIFY(server.listen(socket));
 
-        QVERIFY(sendServed(socket, "[FileOpen(\"" + job.string() + "\")]"));
+        QVERIFY(DesktopFixture::sendServed(socket, "[FileOpen(\"" + job.string() + "\")]"));
         QTRY_COMPARE(form.windowTitle(), QStringLiteral("daily.lks - Larkspire"));
-        QVERIFY(sendServed(socket, "[Other]"));
+        QVERIFY(DesktopFixture::sendServed(socket, "[Other]"));
         QTRY_COMPARE(f.dialogs.infos, std::vector<std::string>{"Invalid DDE message [Other]\r\n"});
 
         struct stat info {};

@@ -3,6 +3,7 @@
 
 #include "DesktopFixture.h"
 #include "DesktopTests.h"
+#include "desktop/RequestServer.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -126,7 +127,15 @@ private slots:
         form.setFirstNumber(500);
         const auto other = f.saveJob("other.lks");
         f.setUpJob();
-        goWith(f, [&] { f.form->requestReceived("[FileOpen(\"" + other.string() + "\")]"); });
+        desktop::RequestServer server([&form](const std::string& command) { form.requestReceived(command); });
+        const auto socket = f.folder / "run" / "larkspire.AppDDE";
+        QVERIFY(server.listen(socket));
+        // The request is served while the run pumps events, and the file opened at once.
+        goWith(f, [&] {
+            QVERIFY(DesktopFixture::sendServed(socket, "[FileOpen(\"" + other.string() + "\")]"));
+            QTRY_COMPARE(f.form->windowTitle(), QStringLiteral("other.lks - Larkspire"));
+            QVERIFY(f.form->window().running());
+        });
         QCOMPARE(f.outputFiles().size(), std::size_t(DesktopFixture::kInboxMessages));
         QCOMPARE(form.windowTitle(), QStringLiteral("other.lks - Larkspire"));
         QCOMPARE(form.firstNumber(), 500);
