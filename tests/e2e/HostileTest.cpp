@@ -39,6 +39,11 @@ struct SubjectCase {
     std::string refused;  // the name the error names when no file is made
 };
 
+// Test listings show the row's name instead of the object's bytes.
+void PrintTo(const SubjectCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class SubjectNames : public ::testing::TestWithParam<SubjectCase>, protected JobFolder {};
 
 TEST_P(SubjectNames, BecomeAFileInTheSaveFolderOrAClearError) {
