@@ -62,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"NoEquals", "[Work]\nstore maildir:/a\n",
                 "/etc/p.ini:2: expected \"[profile]\", \"key = value\" or a comment"},
         BadFile{"UnknownKey", "[W]\n\npassword = x\n",
-                "/etc/p.ini:3: unknown key \"password\" (expected default, store, password-command, ca-file or insecure)"},
+                "/etc/p.ini:3: unknown key \"password\" (expected default, store, password-command, ca-file "
+                "or insecure)"},
         BadFile{"BadBoolean", "[W]\ndefault = maybe\n",
                 "/etc/p.ini:2: default must be true or false, not \"maybe\""},
         BadFile{"TwoDefaultProfiles", "[A]\ndefault = true\n[B]\ndefault = yes\n",

@@ -1,7 +1,8 @@
 #pragma once
 // What an IMAP store, its folders and its messages share: the session with the server, the folder
 // tree, the rows of the last listing, the bodies waiting to be fetched, and the last failure for
-// GetLastError.
+// GetLastError. As with the Maildir store, the objects of one store are used by one thread at a
+// time (the run's); each opening of a store has its own connection.
 //
 // Entry ids (mapi/EntryIds.h): <store entry id> 'F' <mailbox>, or <store entry id> 'M'
 // <UIDVALIDITY, 8 hex digits> <UID, 8 hex digits> <mailbox>. A message's id holds its mailbox's
