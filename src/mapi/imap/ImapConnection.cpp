@@ -114,7 +114,10 @@ void ImapConnection::logOn(const ImapSettings& settings, const std::string& pass
         if (has("LOGINDISABLED")) {
             const std::string response =
                 base64(std::string(1, '\0') + settings.account.user + '\0' + password);
-            command("AUTHENTICATE PLAIN", {{"AUTHENTICATE PLAIN " + response}});
+            if (has("SASL-IR"))
+                command("AUTHENTICATE PLAIN", {{"AUTHENTICATE PLAIN " + response}});
+            else
+                command("AUTHENTICATE PLAIN", {{"AUTHENTICATE PLAIN"}, {response, Piece::AfterContinuation}});
             return;
         }
         std::vector<Piece> pieces{{"LOGIN "}};
@@ -209,23 +212,23 @@ void ImapConnection::addArgument(std::vector<Piece>& pieces, std::string_view te
     if (auto quoted = quotedArgument(text))
         pieces.push_back({std::move(*quoted)});
     else
-        pieces.push_back({std::string(text), true});
+        pieces.push_back({std::string(text), Piece::Literal});
 }
 
 void ImapConnection::send(const std::string& tag, const std::vector<Piece>& pieces) {
     std::string out = tag + " ";
     for (const Piece& piece : pieces) {
-        if (!piece.literal) {
+        if (piece.kind == Piece::Text) {
             out += piece.text;
             continue;
         }
-        const std::string size = std::to_string(piece.text.size());
-        if (has("LITERAL+")) {
-            out += "{" + size + "+}\r\n" + piece.text;
+        const bool literal = piece.kind == Piece::Literal;
+        if (literal && has("LITERAL+")) {
+            out += "{" + std::to_string(piece.text.size()) + "+}\r\n" + piece.text;
             continue;
         }
-        // A synchronising literal: the server says "+" before it takes the bytes.
-        out += "{" + size + "}\r\n";
+        // A synchronising literal, or the answer to a challenge: the server says "+" first.
+        out += literal ? "{" + std::to_string(piece.text.size()) + "}\r\n" : "\r\n";
         m_transport->write(out);
         out.clear();
         for (;;) {
@@ -413,7 +416,7 @@ std::optional<std::uint32_t> ImapConnection::append(const std::string& mailbox, 
         if (strcasecmp(flag.c_str(), "\\Recent") != 0)
             flagList += (flagList.empty() ? "" : " ") + flag;
     pieces.push_back({" (" + flagList + ") \"" + internalDateText(internalDate) + "\" "});
-    pieces.push_back({message, true});
+    pieces.push_back({message, Piece::Literal});
     const std::string status = command("APPEND", pieces);
     const std::string_view code = responseCode(status);
     if (!startsWithNoCase(code, "APPENDUID "))

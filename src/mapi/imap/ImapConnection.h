@@ -77,8 +77,9 @@ public:
 
 private:
     struct Piece {
+        enum Kind { Text, Literal, AfterContinuation };
         std::string text;
-        bool literal = false;
+        Kind kind = Text;
     };
     using Untagged = std::function<void(std::string_view response)>;
 
