@@ -14,6 +14,8 @@ namespace mapi {
 namespace {
 
 constexpr std::size_t kReadChunk = 256 * 1024;
+// Beyond any real message; a larger size can only exhaust memory.
+constexpr std::size_t kLargestLiteral = std::size_t(1) << 30;
 
 // TLS writes to a connection the server closed must fail with EPIPE, not end the program.
 void ignoreBrokenPipes() {
@@ -169,6 +171,10 @@ std::string ImapConnection::readResponse() {
             return response;
         }
         const std::size_t size = std::stoull(digits);
+        if (size > kLargestLiteral)
+            throw ImapError(MAPI_E_CORRUPT_DATA, "The server " + m_transport->where() + " announced " +
+                                                     digits +
+                                                     " bytes in one answer, more than a message can be");
         while (m_in.size() - m_inAt < size)
             fill();
         response.append(m_in, m_inAt, size);
@@ -215,7 +221,7 @@ void ImapConnection::addArgument(std::vector<Piece>& pieces, std::string_view te
         pieces.push_back({std::string(text), Piece::Literal});
 }
 
-void ImapConnection::send(const std::string& tag, const std::vector<Piece>& pieces) {
+void ImapConnection::send(const std::string& tag, const std::string& name, const std::vector<Piece>& pieces) {
     std::string out = tag + " ";
     for (const Piece& piece : pieces) {
         if (piece.kind == Piece::Text) {
@@ -235,9 +241,13 @@ void ImapConnection::send(const std::string& tag, const std::vector<Piece>& piec
             const std::string response = readResponse();
             if (!response.empty() && response[0] == '+')
                 break;
-            if (response.rfind(tag + " ", 0) == 0)
-                throw ImapRefusal("The server " + m_transport->where() + " refused the command",
-                                  response.substr(tag.size() + 1));
+            if (response.rfind(tag + " ", 0) == 0) {
+                m_inSync = true;
+                const std::string status = response.substr(tag.size() + 1);
+                const auto space = status.find(' ');
+                throw ImapRefusal("The server " + m_transport->where() + " refused " + name,
+                                  space == std::string::npos ? status : status.substr(space + 1));
+            }
             if (response.rfind("* ", 0) == 0)
                 noteUntagged(response);
         }
@@ -251,7 +261,8 @@ std::string ImapConnection::command(const std::string& name, const std::vector<P
     if (m_hook)
         m_hook(name);
     const std::string tag = "L" + std::to_string(++m_tags);
-    send(tag, pieces);
+    m_inSync = false;
+    send(tag, name, pieces);
     for (;;) {
         const std::string response = readResponse();
         if (response.rfind("* ", 0) == 0) {
@@ -263,6 +274,7 @@ std::string ImapConnection::command(const std::string& name, const std::vector<P
         if (response.rfind(tag + " ", 0) != 0)
             continue; // a continuation nobody asked for, or another tag's answer
         const std::string status = response.substr(tag.size() + 1);
+        m_inSync = true;
         if (startsWithNoCase(status, "OK")) {
             const std::string_view code = responseCode(status);
             if (startsWithNoCase(code, "CAPABILITY "))

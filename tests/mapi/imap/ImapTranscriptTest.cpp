@@ -3,6 +3,7 @@
 // exact transcript of the session.
 
 #include "mapi/imap/ImapConnection.h"
+#include "mapi/imap/ImapError.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,23 @@ TEST(ImapTranscriptTest, WithoutLiteralPlusALiteralWaitsForTheGoAhead) {
     ImapConnection connection(loopback(server.port), "p\xC3\xA4ss", {});
     EXPECT_EQ(connection.append("INBOX", "Hi!", {"\\Seen", "\\Recent"}, 0), 42u);
     EXPECT_EQ(server.finish(), clientLines(script));
+}
+
+TEST(ImapTranscriptTest, AnAnswerThatCannotBeReadLeavesTheConnectionUnusable) {
+    ScriptedServer server("* OK [CAPABILITY IMAP4rev1] ready",
+                          {{"L1 LOGIN \"me\" \"pass\"", "L1 OK Logged in"},
+                           {"L2 CAPABILITY", "* CAPABILITY IMAP4rev1\r\nL2 OK done"},
+                           {"L3 LIST \"\" \"*\"", "* LIST (\\Noselect \"/\" INBOX\r\nL3 OK done"}});
+    ImapConnection connection(loopback(server.port), "pass", {});
+    EXPECT_TRUE(connection.usable());
+    try {
+        connection.list();
+        ADD_FAILURE() << "a broken LIST answer was taken";
+    } catch (const ImapError& error) {
+        EXPECT_EQ(error.code(), MAPI_E_CORRUPT_DATA);
+        EXPECT_NE(std::string(error.what()).find("a list is not closed"), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(connection.usable());
 }
 
 } // namespace
