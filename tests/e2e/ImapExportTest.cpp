@@ -191,7 +191,8 @@ TEST_F(ImapExportTest, OnATerminalThePasswordIsAskedWithoutEcho) {
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     EXPECT_TRUE(answered) << transcript;
-    EXPECT_NE(transcript.find("\nOffice\r\n"), std::string::npos) << "the folders after the logon: " << transcript;
+    EXPECT_NE(transcript.find("\nOffice\r\n"), std::string::npos)
+        << "the folders after the logon: " << transcript;
     EXPECT_EQ(transcript.find("Error"), std::string::npos) << transcript;
     EXPECT_EQ(transcript.find(DovecotServer::password), std::string::npos) << transcript;
 }
