@@ -13,6 +13,8 @@
 #include "mapi/StoreProvider.h"
 #include "mapi/imap/ImapFolderTree.h"
 #include "mapi/imap/ImapSession.h"
+#include "platform/SharedWork.h"
+#include "platform/WorkerPool.h"
 
 #include <cstdint>
 #include <deque>
@@ -43,10 +45,12 @@ struct ImapListedRow {
     std::int64_t internalDate = 0;
 };
 
-// A whole message fetched by a body stream; empty until its batch was fetched.
+// The plain text of a message a body stream waits for: empty until its batch was fetched, then
+// decoded on a worker while the run goes on (or by the reader, whoever comes first).
+using ImapBodyText = platform::SharedWork<std::optional<std::string>>;
 struct ImapRawMessage {
     bool fetched = false;
-    std::optional<std::string> bytes; // none: the message is gone from the server
+    std::shared_ptr<ImapBodyText> text; // none once fetched: the message is gone from the server
 };
 
 constexpr std::int32_t kImapStoreSupportMask = STORE_RTF_OK | 0x1 /* entry ids unique */ | 0x10 /* modify */;
@@ -81,6 +85,9 @@ public:
     std::shared_ptr<ImapRawMessage> queueMessage(const ImapMessageRef& message);
     void fetchQueued(const ImapMessageRef& message);
 
+    // The threads that decode fetched bodies, started on first use and stopped with the store.
+    platform::WorkerPool& workers();
+
     HRESULT fail(HRESULT code, std::string text);
     // The same for an exception: an ImapError's code, else MAPI_E_CALL_FAILED.
     HRESULT fail(const std::exception& error);
@@ -101,6 +108,7 @@ private:
     std::deque<Queued> m_queue;
     HRESULT m_lastCode = S_OK;
     std::string m_lastText;
+    std::unique_ptr<platform::WorkerPool> m_workers;
 };
 
 // Answers GetProps from a row of all properties: the values in the order asked (all of them
