@@ -10,8 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace e2e {
 namespace {
@@ -136,6 +141,60 @@ TEST_F(ImapExportTest, WrongPasswordShowsTheServersRefusalAndNeverThePassword) {
     EXPECT_EQ(run.exitStatus, 1);
     for (const RunResult* result : {&folders, &run})
         EXPECT_EQ((result->out + result->err).find("guessed wrong"), std::string::npos) << result->err;
+}
+
+// On a terminal (made by script(1)) the console asks for the password, and the terminal shows
+// the question but never the typed password.
+TEST_F(ImapExportTest, OnATerminalThePasswordIsAskedWithoutEcho) {
+    if (::access("/usr/bin/script", X_OK) != 0)
+        GTEST_SKIP() << "script(1) is not installed";
+    const auto environment = profile("");
+    int toChild[2], fromChild[2];
+    ASSERT_EQ(::pipe(toChild), 0);
+    ASSERT_EQ(::pipe(fromChild), 0);
+    const std::string command = programPath().string() + " --console --list-folders";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(toChild[0], STDIN_FILENO);
+        ::dup2(fromChild[1], STDOUT_FILENO);
+        ::dup2(fromChild[1], STDERR_FILENO);
+        for (const auto& [name, value] : environment)
+            ::setenv(name.c_str(), value.c_str(), 1);
+        ::execl("/usr/bin/script", "script", "-qec", command.c_str(), "/dev/null",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(toChild[0]);
+    ::close(fromChild[1]);
+    std::string transcript;
+    bool answered = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd wait{fromChild[0], POLLIN, 0};
+        if (::poll(&wait, 1, 1000) != 1)
+            continue;
+        char buffer[4096];
+        const ssize_t got = ::read(fromChild[0], buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        transcript.append(buffer, static_cast<std::size_t>(got));
+        // Typed only once the question is there, when echo is already off.
+        if (!answered && transcript.find("Password for me@localhost: ") != std::string::npos) {
+            const std::string line = std::string(DovecotServer::password) + "\n";
+            ASSERT_EQ(::write(toChild[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+            answered = true;
+        }
+    }
+    ::close(toChild[1]);
+    ::close(fromChild[0]);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(answered) << transcript;
+    EXPECT_NE(transcript.find("\nOffice\r\n"), std::string::npos)
+        << "the folders after the logon: " << transcript;
+    EXPECT_EQ(transcript.find("Error"), std::string::npos) << transcript;
+    EXPECT_EQ(transcript.find(DovecotServer::password), std::string::npos) << transcript;
 }
 
 } // namespace

@@ -40,6 +40,23 @@ struct BadFile {
     const char* error;
 };
 
+// The keys for server stores reach every store of their profile, written before or after them.
+TEST(ParseProfiles, ServerKeysReachEveryStoreOfTheirProfile) {
+    const auto profiles =
+        parseProfiles("[Office]\nstore = Mail, imaps://me@host/\npassword-command = pass show mail\n"
+                      "ca-file = /etc/office-ca.pem\ninsecure = yes\nstore = Old, imap://me@old/\n"
+                      "[Home]\nstore = Local, maildir:/m\n",
+                      "p");
+    ASSERT_EQ(profiles.size(), 2u);
+    for (const auto& store : profiles[0].stores) {
+        EXPECT_EQ(store.passwordCommand, "pass show mail");
+        EXPECT_EQ(store.caFile, "/etc/office-ca.pem");
+        EXPECT_TRUE(store.insecure);
+    }
+    const StoreLocation& home = profiles[1].stores.at(0);
+    EXPECT_TRUE(home.passwordCommand.empty() && home.caFile.empty() && !home.insecure);
+}
+
 class ProfilesFileErrors : public ::testing::TestWithParam<BadFile> {};
 
 TEST_P(ProfilesFileErrors, NameFileAndLine) {
@@ -62,9 +79,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"NoEquals", "[Work]\nstore maildir:/a\n",
                 "/etc/p.ini:2: expected \"[profile]\", \"key = value\" or a comment"},
         BadFile{"UnknownKey", "[W]\n\npassword = x\n",
-                "/etc/p.ini:3: unknown key \"password\" (expected default, store, password-command, ca-file or insecure)"},
+                "/etc/p.ini:3: unknown key \"password\" (expected default, store, password-command, ca-file "
+                "or insecure)"},
         BadFile{"BadBoolean", "[W]\ndefault = maybe\n",
                 "/etc/p.ini:2: default must be true or false, not \"maybe\""},
+        BadFile{"BadInsecure", "[W]\ninsecure = sometimes\n",
+                "/etc/p.ini:2: insecure must be true or false, not \"sometimes\""},
+        BadFile{"EmptyPasswordCommand", "[W]\npassword-command =\n",
+                "/etc/p.ini:2: password-command needs a value"},
         BadFile{"TwoDefaultProfiles", "[A]\ndefault = true\n[B]\ndefault = yes\n",
                 "/etc/p.ini:4: profile \"A\" is already the default profile"},
         BadFile{"StoreWithoutUrl", "[W]\nstore = Personal\n",

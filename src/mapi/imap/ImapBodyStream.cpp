@@ -1,7 +1,5 @@
 #include "mapi/imap/ImapBodyStream.h"
 
-#include "mapi/mime/BodyText.h"
-
 namespace mapi {
 
 HRESULT ImapBodyStream::Read(void* buffer, std::uint32_t count, std::uint32_t& read) {
@@ -10,13 +8,15 @@ HRESULT ImapBodyStream::Read(void* buffer, std::uint32_t count, std::uint32_t& r
         try {
             if (!m_raw->fetched)
                 m_state->fetchQueued(m_reference);
-            if (!m_raw->bytes) {
+            if (!m_raw->text) {
                 m_state->fail(STG_E_READFAULT, "Message " + std::to_string(m_reference.uid) + " of '" +
                                                    m_reference.mailbox + "' is no longer on " +
                                                    m_state->session().account());
                 return STG_E_READFAULT;
             }
-            m_text.emplace(mime::plainTextBody(*m_raw->bytes).value_or(std::string()));
+            // While a worker decodes this body, this thread decodes later ones instead of waiting.
+            m_text.emplace(
+                m_raw->text->get([this] { return m_state->workers().runNewest(); }).value_or(std::string()));
             m_raw.reset();
         } catch (const std::exception& error) {
             m_state->fail(STG_E_READFAULT, error.what());

@@ -1,8 +1,8 @@
 #pragma once
 // The plain-text body of an IMAP message, read as a stream. The whole message is fetched at the
-// first read, together with the other bodies the caller opened ahead in the same mailbox, then
-// decoded; the raw bytes are dropped once the text is made. (A body fetched alone, without
-// MAPI_DEFERRED_ERRORS, is read through a BodyStream.)
+// first read, together with the other bodies the caller opened ahead in the same mailbox, and
+// decoded on the store's workers; the raw bytes are dropped once the text is made. (A body fetched alone,
+// without MAPI_DEFERRED_ERRORS, is read through a BodyStream.)
 
 #include "mapi/Interfaces.h"
 #include "mapi/imap/ImapState.h"

@@ -14,6 +14,8 @@ namespace mapi {
 namespace {
 
 constexpr std::size_t kReadChunk = 256 * 1024;
+// Beyond any real message; a larger size can only exhaust memory.
+constexpr std::size_t kLargestLiteral = std::size_t(1) << 30;
 
 // TLS writes to a connection the server closed must fail with EPIPE, not end the program.
 void ignoreBrokenPipes() {
@@ -114,7 +116,10 @@ void ImapConnection::logOn(const ImapSettings& settings, const std::string& pass
         if (has("LOGINDISABLED")) {
             const std::string response =
                 base64(std::string(1, '\0') + settings.account.user + '\0' + password);
-            command("AUTHENTICATE PLAIN", {{"AUTHENTICATE PLAIN " + response}});
+            if (has("SASL-IR"))
+                command("AUTHENTICATE PLAIN", {{"AUTHENTICATE PLAIN " + response}});
+            else
+                command("AUTHENTICATE PLAIN", {{"AUTHENTICATE PLAIN"}, {response, Piece::AfterContinuation}});
             return;
         }
         std::vector<Piece> pieces{{"LOGIN "}};
@@ -166,6 +171,10 @@ std::string ImapConnection::readResponse() {
             return response;
         }
         const std::size_t size = std::stoull(digits);
+        if (size > kLargestLiteral)
+            throw ImapError(MAPI_E_CORRUPT_DATA, "The server " + m_transport->where() + " announced " +
+                                                     digits +
+                                                     " bytes in one answer, more than a message can be");
         while (m_in.size() - m_inAt < size)
             fill();
         response.append(m_in, m_inAt, size);
@@ -209,32 +218,36 @@ void ImapConnection::addArgument(std::vector<Piece>& pieces, std::string_view te
     if (auto quoted = quotedArgument(text))
         pieces.push_back({std::move(*quoted)});
     else
-        pieces.push_back({std::string(text), true});
+        pieces.push_back({std::string(text), Piece::Literal});
 }
 
-void ImapConnection::send(const std::string& tag, const std::vector<Piece>& pieces) {
+void ImapConnection::send(const std::string& tag, const std::string& name, const std::vector<Piece>& pieces) {
     std::string out = tag + " ";
     for (const Piece& piece : pieces) {
-        if (!piece.literal) {
+        if (piece.kind == Piece::Text) {
             out += piece.text;
             continue;
         }
-        const std::string size = std::to_string(piece.text.size());
-        if (has("LITERAL+")) {
-            out += "{" + size + "+}\r\n" + piece.text;
+        const bool literal = piece.kind == Piece::Literal;
+        if (literal && has("LITERAL+")) {
+            out += "{" + std::to_string(piece.text.size()) + "+}\r\n" + piece.text;
             continue;
         }
-        // A synchronising literal: the server says "+" before it takes the bytes.
-        out += "{" + size + "}\r\n";
+        // A synchronising literal, or the answer to a challenge: the server says "+" first.
+        out += literal ? "{" + std::to_string(piece.text.size()) + "}\r\n" : "\r\n";
         m_transport->write(out);
         out.clear();
         for (;;) {
             const std::string response = readResponse();
             if (!response.empty() && response[0] == '+')
                 break;
-            if (response.rfind(tag + " ", 0) == 0)
-                throw ImapRefusal("The server " + m_transport->where() + " refused the command",
-                                  response.substr(tag.size() + 1));
+            if (response.rfind(tag + " ", 0) == 0) {
+                m_inSync = true;
+                const std::string status = response.substr(tag.size() + 1);
+                const auto space = status.find(' ');
+                throw ImapRefusal("The server " + m_transport->where() + " refused " + name,
+                                  space == std::string::npos ? status : status.substr(space + 1));
+            }
             if (response.rfind("* ", 0) == 0)
                 noteUntagged(response);
         }
@@ -248,7 +261,8 @@ std::string ImapConnection::command(const std::string& name, const std::vector<P
     if (m_hook)
         m_hook(name);
     const std::string tag = "L" + std::to_string(++m_tags);
-    send(tag, pieces);
+    m_inSync = false;
+    send(tag, name, pieces);
     for (;;) {
         const std::string response = readResponse();
         if (response.rfind("* ", 0) == 0) {
@@ -260,6 +274,7 @@ std::string ImapConnection::command(const std::string& name, const std::vector<P
         if (response.rfind(tag + " ", 0) != 0)
             continue; // a continuation nobody asked for, or another tag's answer
         const std::string status = response.substr(tag.size() + 1);
+        m_inSync = true;
         if (startsWithNoCase(status, "OK")) {
             const std::string_view code = responseCode(status);
             if (startsWithNoCase(code, "CAPABILITY "))
@@ -413,7 +428,7 @@ std::optional<std::uint32_t> ImapConnection::append(const std::string& mailbox, 
         if (strcasecmp(flag.c_str(), "\\Recent") != 0)
             flagList += (flagList.empty() ? "" : " ") + flag;
     pieces.push_back({" (" + flagList + ") \"" + internalDateText(internalDate) + "\" "});
-    pieces.push_back({message, true});
+    pieces.push_back({message, Piece::Literal});
     const std::string status = command("APPEND", pieces);
     const std::string_view code = responseCode(status);
     if (!startsWithNoCase(code, "APPENDUID "))

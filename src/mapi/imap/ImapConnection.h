@@ -56,6 +56,9 @@ public:
     ImapConnection& operator=(const ImapConnection&) = delete;
 
     bool has(const char* capability) const;
+    // False once a command failed before its tagged answer was read (an answer that could not be
+    // read, or a broken connection): what comes next from the server would not be understood.
+    bool usable() const { return m_inSync; }
 
     std::vector<ImapMailbox> list();
     // SELECTs `mailbox` unless it is selected; answers its UIDVALIDITY.
@@ -77,8 +80,9 @@ public:
 
 private:
     struct Piece {
+        enum Kind { Text, Literal, AfterContinuation };
         std::string text;
-        bool literal = false;
+        Kind kind = Text;
     };
     using Untagged = std::function<void(std::string_view response)>;
 
@@ -90,7 +94,7 @@ private:
     std::string command(const std::string& name, const std::vector<Piece>& pieces,
                         const Untagged& untagged = {});
     static void addArgument(std::vector<Piece>& pieces, std::string_view text);
-    void send(const std::string& tag, const std::vector<Piece>& pieces);
+    void send(const std::string& tag, const std::string& name, const std::vector<Piece>& pieces);
     std::string readResponse();
     void fill();
     void noteUntagged(std::string_view response);
@@ -103,6 +107,7 @@ private:
     std::string m_in;
     std::size_t m_inAt = 0;
     unsigned m_tags = 0;
+    bool m_inSync = true;
     std::string m_selected;
     std::uint32_t m_uidValidity = 0;
     std::uint32_t m_exists = 0;

@@ -32,6 +32,10 @@ public:
                 m_connection.reset();
                 if (attempt > 0)
                     throw;
+            } catch (...) {
+                if (m_connection && !m_connection->usable())
+                    m_connection.reset();
+                throw;
             }
         }
     }

@@ -3,6 +3,8 @@
 #include "mapi/EntryIds.h"
 #include "mapi/HeaderProperties.h"
 #include "mapi/maildir/MessageProps.h"
+#include "mapi/mime/BodyText.h"
+#include "mapi/mime/MimeLibrary.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -166,11 +168,26 @@ void ImapState::fetchQueued(const ImapMessageRef& message) {
     std::unordered_map<std::uint32_t, std::string*> byUid;
     for (auto& [uid, bytes] : fetched)
         byUid[uid] = &bytes;
+    mime::initialiseLibraries(); // before any worker uses them
     for (auto& [ref, raw] : wanted) {
         raw->fetched = true;
-        if (const auto found = byUid.find(ref.uid); found != byUid.end())
-            raw->bytes = std::move(*found->second);
+        const auto found = byUid.find(ref.uid);
+        if (found == byUid.end())
+            continue;
+        raw->text = std::make_shared<ImapBodyText>(
+            [bytes = std::move(*found->second)] { return mime::plainTextBody(bytes); });
+        // Held weakly: a body nobody will read any more (the run ended) is not decoded.
+        workers().post([weak = std::weak_ptr(raw->text)] {
+            if (const auto text = weak.lock())
+                text->runIfUnclaimed();
+        });
     }
+}
+
+platform::WorkerPool& ImapState::workers() {
+    if (!m_workers)
+        m_workers = std::make_unique<platform::WorkerPool>(platform::WorkerPool::defaultThreads());
+    return *m_workers;
 }
 
 HRESULT ImapState::fail(HRESULT code, std::string text) {

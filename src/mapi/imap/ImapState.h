@@ -1,7 +1,8 @@
 #pragma once
 // What an IMAP store, its folders and its messages share: the session with the server, the folder
 // tree, the rows of the last listing, the bodies waiting to be fetched, and the last failure for
-// GetLastError.
+// GetLastError. As with the Maildir store, the objects of one store are used by one thread at a
+// time (the run's); each opening of a store has its own connection.
 //
 // Entry ids (mapi/EntryIds.h): <store entry id> 'F' <mailbox>, or <store entry id> 'M'
 // <UIDVALIDITY, 8 hex digits> <UID, 8 hex digits> <mailbox>. A message's id holds its mailbox's
@@ -12,6 +13,8 @@
 #include "mapi/StoreProvider.h"
 #include "mapi/imap/ImapFolderTree.h"
 #include "mapi/imap/ImapSession.h"
+#include "platform/SharedWork.h"
+#include "platform/WorkerPool.h"
 
 #include <cstdint>
 #include <deque>
@@ -42,10 +45,12 @@ struct ImapListedRow {
     std::int64_t internalDate = 0;
 };
 
-// A whole message fetched by a body stream; empty until its batch was fetched.
+// The plain text of a message a body stream waits for: empty until its batch was fetched, then
+// decoded on a worker while the run goes on (or by the reader, whoever comes first).
+using ImapBodyText = platform::SharedWork<std::optional<std::string>>;
 struct ImapRawMessage {
     bool fetched = false;
-    std::optional<std::string> bytes; // none: the message is gone from the server
+    std::shared_ptr<ImapBodyText> text; // none once fetched: the message is gone from the server
 };
 
 constexpr std::int32_t kImapStoreSupportMask = STORE_RTF_OK | 0x1 /* entry ids unique */ | 0x10 /* modify */;
@@ -80,6 +85,9 @@ public:
     std::shared_ptr<ImapRawMessage> queueMessage(const ImapMessageRef& message);
     void fetchQueued(const ImapMessageRef& message);
 
+    // The threads that decode fetched bodies, started on first use and stopped with the store.
+    platform::WorkerPool& workers();
+
     HRESULT fail(HRESULT code, std::string text);
     // The same for an exception: an ImapError's code, else MAPI_E_CALL_FAILED.
     HRESULT fail(const std::exception& error);
@@ -100,6 +108,7 @@ private:
     std::deque<Queued> m_queue;
     HRESULT m_lastCode = S_OK;
     std::string m_lastText;
+    std::unique_ptr<platform::WorkerPool> m_workers;
 };
 
 // Answers GetProps from a row of all properties: the values in the order asked (all of them

@@ -198,45 +198,30 @@ void DovecotServer::writeConfiguration(const DovecotOptions& options) {
             capabilities += " UIDPLUS";
         capabilities += "\n";
     }
-    writeText(base / "dovecot.conf", "base_dir = " + (base / "run").string() +
-                                         "\n"
-                                         "state_dir = " +
-                                         (base / "state").string() +
-                                         "\n"
-                                         "log_path = " +
-                                         (base / "dovecot.log").string() +
-                                         "\n"
-                                         "protocols = imap\n"
-                                         "listen = 127.0.0.1\n"
-                                         "default_internal_user = " +
-                                         internalUser + "\ndefault_internal_group = " + internalUser +
-                                         "\ndefault_login_user = " + loginUser +
-                                         "\n"
-                                         "first_valid_uid = 1\n"
-                                         "ssl = yes\n"
-                                         "ssl_cert = <" +
-                                         (base / "server.pem").string() + "\nssl_key = <" +
-                                         (base / "server.key").string() +
-                                         "\n"
-                                         "auth_mechanisms = plain login\n"
-                                         "disable_plaintext_auth = no\n"
-                                         "auth_failure_delay = 0\n"
-                                         "login_trusted_networks = 127.0.0.0/8\n"
-                                         "mail_location = maildir:~/Maildir\n" +
-                                         capabilities +
-                                         "service anvil {\n  chroot =\n}\n"
-                                         "service imap-login {\n  chroot =\n"
-                                         "  inet_listener imap {\n    port = " +
-                                         std::to_string(m_imapPort) +
-                                         "\n  }\n"
-                                         "  inet_listener imaps {\n    port = " +
-                                         std::to_string(m_imapsPort) +
-                                         "\n    ssl = yes\n  }\n}\n"
-                                         "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN " +
-                                         (base / "users").string() +
-                                         "\n}\n"
-                                         "userdb {\n  driver = passwd-file\n  args = " +
-                                         (base / "users").string() + "\n}\n");
+    const auto line = [](const std::string& key, const std::string& value) {
+        return key + " = " + value + "\n";
+    };
+    std::string config =
+        line("base_dir", (base / "run").string()) + line("state_dir", (base / "state").string()) +
+        line("log_path", (base / "dovecot.log").string()) + line("protocols", "imap") +
+        line("listen", "127.0.0.1") + line("default_internal_user", internalUser) +
+        line("default_internal_group", internalUser) + line("default_login_user", loginUser) +
+        line("first_valid_uid", "1") + line("ssl", options.withTls ? "yes" : "no") +
+        line("ssl_cert", "<" + (base / "server.pem").string()) +
+        line("ssl_key", "<" + (base / "server.key").string()) + line("auth_mechanisms", "plain login") +
+        line("disable_plaintext_auth", "no") +
+        // No delay or penalty after the wrong passwords the tests try on purpose.
+        line("auth_failure_delay", "0") + line("login_trusted_networks", "127.0.0.0/8") +
+        line("mail_location", "maildir:~/Maildir") + capabilities;
+    config += "service anvil {\n  chroot =\n}\n"
+              "service imap-login {\n  chroot =\n"
+              "  inet_listener imap {\n    port = " +
+              std::to_string(m_imapPort) +
+              "\n  }\n  inet_listener imaps {\n    port = " + std::to_string(m_imapsPort) +
+              (options.withTls ? "\n    ssl = yes" : "") + "\n  }\n}\n";
+    config += "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN " + (base / "users").string() +
+              "\n}\nuserdb {\n  driver = passwd-file\n  args = " + (base / "users").string() + "\n}\n";
+    writeText(base / "dovecot.conf", config);
 }
 
 void DovecotServer::start() {

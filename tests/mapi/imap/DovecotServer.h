@@ -18,6 +18,7 @@ namespace imaptest {
 struct DovecotOptions {
     bool withMove = true;    // announce MOVE
     bool withUidplus = true; // announce UIDPLUS
+    bool withTls = true;     // offer STARTTLS and listen for imaps
 };
 
 class DovecotServer {

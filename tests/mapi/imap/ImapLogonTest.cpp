@@ -125,5 +125,22 @@ TEST_F(ImapLogonTest, ConnectionRefusedNamesHostAndReason) {
     EXPECT_NE(text.find("Connection refused"), std::string::npos) << text;
 }
 
+// A server without TLS: the password may go in clear text to this machine only.
+class ImapClearTextTest : public ImapLogonTest {
+protected:
+    static void SetUpTestSuite() { startServer(DovecotOptions{true, true, false}); }
+};
+
+TEST_F(ImapClearTextTest, LoopbackServerWithoutStarttlsGetsTheLogon) {
+    ASSERT_EQ(ImapProbe(server()).command("CAPABILITY").find("STARTTLS"), std::string::npos);
+    for (const char* host : {"localhost", "127.0.0.1"}) {
+        StoreOptions options;
+        options.scheme = "imap";
+        options.host = host;
+        const auto [hr, text] = firstUse(*openStore(server(), options));
+        EXPECT_EQ(hr, S_OK) << host << ": " << text;
+    }
+}
+
 } // namespace
 } // namespace imaptest
