@@ -2,11 +2,10 @@
 
 #include "mapi/EntryIds.h"
 #include "mapi/StoreErrors.h"
-#include "mapi/maildir/MessageProps.h"
 #include "mapi/mbox/MboxFlags.h"
 #include "mapi/mbox/MboxFormat.h"
+#include "mapi/mbox/MboxListing.h"
 #include "mapi/mime/HeaderBlock.h"
-#include "mapi/mime/HeaderText.h"
 #include "mapi/mime/SubjectRewrite.h"
 #include "platform/DurableWrite.h"
 
@@ -26,7 +25,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr char kFolderTag = 'F';
-constexpr char kMessageTag = 'M';
 constexpr std::size_t kIdNumbers = 6;
 constexpr std::size_t kCopyChunk = 1 << 20;
 // Changes wait at least this long for the ones after them, and at most this many.
@@ -68,11 +66,6 @@ FileIdentity currentIdentity(const fs::path& path) {
     return identityOf(info);
 }
 
-void putNumber(Binary& bytes, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i)
-        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 std::uint64_t getNumber(const std::string& text, std::size_t at) {
     std::uint64_t value = 0;
     for (int i = 0; i < 8; ++i)
@@ -87,43 +80,6 @@ std::uint64_t fileTimeNumber(const FileIdentity& file) {
 
 bool sameFile(const FileIdentity& a, const FileIdentity& b) {
     return a.inode == b.inode && a.size == b.size && fileTimeNumber(a) == fileTimeNumber(b);
-}
-
-Binary messageEntryId(const Binary& storeId, const std::string& folderKey, const MboxRecord& record,
-                      const FileIdentity& file) {
-    Binary key{static_cast<std::uint8_t>(kMessageTag)};
-    putNumber(key, record.start);
-    putNumber(key, record.contentEnd - record.content);
-    putNumber(key, record.fingerprint);
-    putNumber(key, file.inode);
-    putNumber(key, file.size);
-    putNumber(key, fileTimeNumber(file));
-    key.insert(key.end(), folderKey.begin(), folderKey.end());
-    return makeObjectEntryId(storeId, key);
-}
-
-// The delivery time: the separator's date, else Date:, else the folder file's time.
-std::int64_t deliverySeconds(std::string_view fromLine, const mime::HeaderBlock& block,
-                             const FileIdentity& file) {
-    if (const auto seconds = fromLineTime(fromLine))
-        return *seconds;
-    if (const mime::HeaderField* date = mime::findField(block, "Date"))
-        if (const auto seconds = mime::parseDate(date->value))
-            return *seconds;
-    return file.modifiedSeconds;
-}
-
-// The listing row of a message; nothing for one a desktop client expunged.
-std::optional<Row> messageRow(std::string_view fromLine, std::string_view header, const MboxRecord& record,
-                              const FileIdentity& file, const Binary& entryId) {
-    const mime::HeaderBlock block = mime::parseHeaderBlock(header);
-    const MboxFlags flags = mboxFlags(block);
-    if (flags.expunged)
-        return std::nullopt;
-    // The message's size and its arrival time stand where a Maildir file's status has them.
-    const FileIdentity message{0, 0, record.contentEnd - record.content,
-                               deliverySeconds(fromLine, block, file), 0};
-    return messageProperties(header, message, flags.read, entryId);
 }
 
 std::string separatorLine(std::string_view content) {
@@ -191,11 +147,11 @@ Binary MboxState::folderEntryId(const std::string& folderKey) const {
 std::optional<ParsedMboxEntryId> MboxState::parseEntryId(const Binary& entryId) const {
     const auto key = objectKeyString(entryId, m_location.entryId);
     if (!key || key->empty() ||
-        key->find('\0', 1 + (key->front() == kMessageTag ? 8 * kIdNumbers : 0)) != std::string::npos)
+        key->find('\0', 1 + (key->front() == kMboxMessageTag ? 8 * kIdNumbers : 0)) != std::string::npos)
         return std::nullopt;
     if (key->front() == kFolderTag)
         return ParsedMboxEntryId{true, key->substr(1), {}, {}};
-    if (key->front() != kMessageTag || key->size() < 1 + 8 * kIdNumbers)
+    if (key->front() != kMboxMessageTag || key->size() < 1 + 8 * kIdNumbers)
         return std::nullopt;
     ParsedMboxEntryId id;
     id.listed.start = getNumber(*key, 1);
@@ -306,31 +262,26 @@ SharedRows MboxState::listFolder(const std::string& folderKey) {
     FolderFile& folder = folderFile(folderKey);
     auto reader = openReader(folder.path);
     const int fd = *reader;
-    SharedRows rows;
-    std::vector<std::pair<const MboxEntry, std::shared_ptr<const Row>>> listed;
     FileIdentity listedFile = identityOf(fd, folder.path);
+    MboxListing listing(workers(), m_location.entryId, folderKey, listedFile);
     const ScanSink sink{[&] {
-                            rows.clear();
-                            listed.clear();
                             listedFile = identityOf(fd, folder.path);
+                            listing.restart(listedFile);
                         },
-                        [&](const MboxEntry& entry, std::string_view fromLine, std::string_view header) {
-                            auto row = messageRow(
-                                fromLine, header, entry.record, listedFile,
-                                messageEntryId(m_location.entryId, folderKey, entry.record, listedFile));
-                            if (!row)
-                                return;
-                            rows.push_back(std::make_shared<const Row>(std::move(*row)));
-                            listed.emplace_back(entry, rows.back());
-                        }};
+                        [&listing](const MboxEntry& entry, std::string_view fromLine,
+                                   std::string_view header) { listing.add(entry, fromLine, header); }};
     rescan(folder, fd, &sink);
+    const MboxListing::Listed listed = listing.finish();
     folder.reader = std::move(reader);
     folder.listedFile = listedFile;
     folder.listedPlaces.clear();
     folder.listed.clear();
+    SharedRows rows;
+    rows.reserve(listed.size());
     for (const auto& [entry, row] : listed) {
         folder.listedPlaces[entry.record.start] = entry.uid;
         folder.listed[entry.uid] = Listed{row, entry.revision};
+        rows.push_back(row);
     }
     return rows;
 }
@@ -395,8 +346,9 @@ Row MboxState::readProperties(const MboxMessageRef& message) {
     while (!fromLine.empty() && (fromLine.back() == '\n' || fromLine.back() == '\r'))
         fromLine.remove_suffix(1);
     const std::string_view content = std::string_view(bytes).substr(separator);
-    const Binary id = messageEntryId(m_location.entryId, message.folderKey, entry->record, folder.identity);
-    if (auto row = messageRow(fromLine, content, entry->record, folder.identity, id))
+    const Binary id =
+        mboxMessageEntryId(m_location.entryId, message.folderKey, entry->record, folder.identity);
+    if (auto row = mboxMessageRow(fromLine, content, entry->record, folder.identity, id))
         return std::move(*row);
     platform::throwFileError(ENOENT, "The message was deleted from", folder.path);
 }
