@@ -52,7 +52,7 @@ struct Sequence {
 // their post-actions are done.
 void runSequence(const fs::path& root, const Sequence& sequence) {
     auto store = openMbox(root);
-    auto inbox = openInbox(*store);
+    auto inbox = openRoot(*store);
     auto archive = openFolder(*store, childFolderId(*openFolder(*store, {}), "Archive"));
     const RowSet rows = contents(*inbox);
     std::vector<std::shared_ptr<IMessage>> held;
