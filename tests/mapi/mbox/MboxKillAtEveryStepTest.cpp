@@ -129,9 +129,10 @@ TEST_P(KillAtEveryStep, NoMessageIsLostDoubledOrDamagedAndARerunFinishes) {
             const auto& will = finished.find(name)->second;
             for (auto it = first; it != last; ++it)
                 EXPECT_TRUE(it->second == was || it->second == will) << name << " damaged at step " << step;
-            if (copies == 2)
+            if (copies == 2) {
                 EXPECT_NE(std::next(first)->second.first, first->second.first)
                     << name << " twice in a folder";
+            }
         }
 
         runSequence(root, GetParam());
