@@ -92,6 +92,34 @@ std::string separatorLine(std::string_view content) {
     return std::string("From MAILER-DAEMON ") + date + (block.crlf ? "\r\n" : "\n");
 }
 
+std::string readRange(const fs::path& path, int fd, std::uint64_t from, std::uint64_t to) {
+    std::string bytes(to - from, '\0');
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t got =
+            ::pread(fd, bytes.data() + filled, bytes.size() - filled, static_cast<off_t>(from + filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            platform::throwFileError(errno, "Cannot read", path);
+        if (got == 0)
+            platform::throwFileError(EIO, "The mail file was cut short while it was read:", path);
+        filled += static_cast<std::size_t>(got);
+    }
+    return bytes;
+}
+
+// The message's bytes with the change made to them; the bytes as they are now, so what others
+// changed elsewhere in the message stays.
+std::string changedContent(const fs::path& path, int fd, const MboxEntry& entry, const MboxChange& change) {
+    std::string content = readRange(path, fd, entry.record.content, entry.record.contentEnd);
+    if (change.subject)
+        content = mime::withSubject(content, *change.subject);
+    if (change.read)
+        content = withReadFlag(content, *change.read);
+    return content;
+}
+
 // The line ends a file needs before a record is added at its end: a separator follows an empty line.
 std::string_view separationAfter(std::string_view tail) {
     if (tail.empty() || tail.ends_with("\n\n") || tail.ends_with("\n\r\n"))
@@ -237,24 +265,6 @@ const MboxEntry* MboxState::entryOf(const FolderFile& folder, std::uint32_t uid)
     return found == folder.byUid.end() ? nullptr : &folder.entries[found->second];
 }
 
-std::string MboxState::readRange(const FolderFile& folder, int fd, std::uint64_t from,
-                                 std::uint64_t to) const {
-    std::string bytes(to - from, '\0');
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t got =
-            ::pread(fd, bytes.data() + filled, bytes.size() - filled, static_cast<off_t>(from + filled));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            platform::throwFileError(errno, "Cannot read", folder.path);
-        if (got == 0)
-            platform::throwFileError(EIO, "The mail file was cut short while it was read:", folder.path);
-        filled += static_cast<std::size_t>(got);
-    }
-    return bytes;
-}
-
 SharedRows MboxState::listFolder(const std::string& folderKey) {
     if (!m_tree.holdsMessages(folderKey))
         return {};
@@ -340,7 +350,7 @@ Row MboxState::readProperties(const MboxMessageRef& message) {
     if (!entry)
         platform::throwFileError(ENOENT, "The message is no longer in", folder.path);
     const std::string bytes =
-        readRange(folder, *folder.reader, entry->record.start, entry->record.contentEnd);
+        readRange(folder.path, *folder.reader, entry->record.start, entry->record.contentEnd);
     const std::size_t separator = entry->record.content - entry->record.start;
     std::string_view fromLine = std::string_view(bytes).substr(0, separator);
     while (!fromLine.empty() && (fromLine.back() == '\n' || fromLine.back() == '\r'))
@@ -360,7 +370,7 @@ std::string MboxState::readContent(const MboxMessageRef& message) {
     if (!entry)
         platform::throwFileError(ENOENT, "The message is no longer in", folder.path);
     // The descriptor holds the version the entries describe, even if the name moved on since.
-    return readRange(folder, *folder.reader, entry->record.content, entry->record.contentEnd);
+    return readRange(folder.path, *folder.reader, entry->record.content, entry->record.contentEnd);
 }
 
 void MboxState::change(const MboxMessageRef& message, const MboxChange& change) {
@@ -433,7 +443,7 @@ void MboxState::writeChanges(const std::string& folderKey) {
     }
 }
 
-void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appended) {
+void MboxState::rewrite(FolderFile& folder, const std::vector<Arriving>& arriving) {
     const auto started = Clock::now();
     const MboxLock lock(folder.path, m_lockTimes);
     const int fd = lock.fd();
@@ -450,43 +460,39 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
     struct Destination {
         std::shared_ptr<MboxState> state;
         std::string key;
-        std::vector<std::string> records;
+        std::vector<Arriving> messages;
     };
     std::map<std::pair<MboxState*, std::string>, Destination> destinations;
-    std::unordered_map<std::uint32_t, std::string> rewritten;
     std::unordered_map<std::uint32_t, bool> applied; // true: moved out
     for (const auto& [uid, change] : folder.changes) {
-        if (change.moveTo && !appended.empty())
+        if (change.moveTo && !arriving.empty())
             continue;
-        const MboxEntry& entry = *entryOf(folder, uid);
-        std::string content = readRange(folder, fd, entry.record.content, entry.record.contentEnd);
-        if (change.subject)
-            content = mime::withSubject(content, *change.subject);
-        if (change.read)
-            content = withReadFlag(content, *change.read);
         applied[uid] = change.moveTo != nullptr;
         if (change.moveTo) {
-            std::string record = entry.record.content > entry.record.start
-                                     ? readRange(folder, fd, entry.record.start, entry.record.content)
-                                     : separatorLine(content);
             Destination& destination = destinations[{change.moveTo.get(), change.moveToKey}];
             destination.state = change.moveTo;
             destination.key = change.moveToKey;
-            destination.records.push_back(record + content);
-        } else {
-            rewritten.emplace(uid, std::move(content));
+            destination.messages.push_back({&folder.path, fd, *entryOf(folder, uid), change});
         }
     }
     // The moved messages are durable in their folders before they leave this one: a stop in
     // between leaves them in both, and moving them again finds them there.
     for (auto& [where, destination] : destinations)
-        destination.state->rewrite(destination.state->folderFile(destination.key), destination.records);
+        destination.state->rewrite(destination.state->folderFile(destination.key), destination.messages);
 
     const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
-    std::vector<const std::string*> adding;
-    for (const std::string& record : appended)
-        if (!holds(folder, fd, record))
-            adding.push_back(&record);
+    const auto recordOf = [](const Arriving& message) {
+        std::string content = changedContent(*message.path, message.fd, message.entry, message.change);
+        const MboxRecord& record = message.entry.record;
+        return (record.content > record.start
+                    ? readRange(*message.path, message.fd, record.start, record.content)
+                    : separatorLine(content)) +
+               content;
+    };
+    std::vector<const Arriving*> adding;
+    for (const Arriving& message : arriving)
+        if (!holds(folder, fd, recordOf(message)))
+            adding.push_back(&message);
     if (applied.empty() && adding.empty())
         return;
 
@@ -497,7 +503,7 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
     RewriteOutput output(writer);
     const auto copy = [&](std::uint64_t from, std::uint64_t to) {
         for (std::uint64_t at = from; at < to; at += kCopyChunk)
-            output.add(readRange(folder, fd, at, std::min<std::uint64_t>(to, at + kCopyChunk)));
+            output.add(readRange(folder.path, fd, at, std::min<std::uint64_t>(to, at + kCopyChunk)));
     };
     std::vector<MboxEntry> entries;
     entries.reserve(folder.entries.size());
@@ -512,9 +518,10 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
         kept.record.start = output.written();
         copy(entry.record.start, entry.record.content);
         kept.record.content = output.written();
-        if (const auto content = rewritten.find(entry.uid); content != rewritten.end()) {
-            output.add(content->second);
-            kept.record.headerHash = recordHeaderHash(content->second);
+        if (done != applied.end()) {
+            const std::string content = changedContent(folder.path, fd, entry, folder.changes.at(entry.uid));
+            output.add(content);
+            kept.record.headerHash = recordHeaderHash(content);
         } else {
             copy(entry.record.content, entry.record.contentEnd);
         }
@@ -526,9 +533,10 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
     copy(copied, size);
     if (!adding.empty()) {
         output.add(separationAfter(output.tail()));
-        for (const std::string* record : adding) {
-            output.add(*record);
-            output.add(record->ends_with('\n') ? "\n" : "\n\n");
+        for (const Arriving* message : adding) {
+            const std::string record = recordOf(*message);
+            output.add(record);
+            output.add(record.ends_with('\n') ? "\n" : "\n\n");
         }
     }
     output.flush();
@@ -568,7 +576,7 @@ bool MboxState::holds(const FolderFile& folder, int fd, std::string_view record)
     return std::any_of(folder.entries.begin(), folder.entries.end(), [&](const MboxEntry& entry) {
         return entry.record.fingerprint == fingerprint &&
                entry.record.contentEnd - entry.record.start == record.size() &&
-               readRange(folder, fd, entry.record.start, entry.record.contentEnd) == record;
+               readRange(folder.path, fd, entry.record.start, entry.record.contentEnd) == record;
     });
 }
 
