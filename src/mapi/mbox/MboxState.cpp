@@ -2,11 +2,10 @@
 
 #include "mapi/EntryIds.h"
 #include "mapi/StoreErrors.h"
-#include "mapi/maildir/MessageProps.h"
 #include "mapi/mbox/MboxFlags.h"
 #include "mapi/mbox/MboxFormat.h"
+#include "mapi/mbox/MboxListing.h"
 #include "mapi/mime/HeaderBlock.h"
-#include "mapi/mime/HeaderText.h"
 #include "mapi/mime/SubjectRewrite.h"
 #include "platform/DurableWrite.h"
 
@@ -26,7 +25,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr char kFolderTag = 'F';
-constexpr char kMessageTag = 'M';
 constexpr std::size_t kIdNumbers = 6;
 constexpr std::size_t kCopyChunk = 1 << 20;
 // Changes wait at least this long for the ones after them, and at most this many.
@@ -68,11 +66,6 @@ FileIdentity currentIdentity(const fs::path& path) {
     return identityOf(info);
 }
 
-void putNumber(Binary& bytes, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i)
-        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 std::uint64_t getNumber(const std::string& text, std::size_t at) {
     std::uint64_t value = 0;
     for (int i = 0; i < 8; ++i)
@@ -89,43 +82,6 @@ bool sameFile(const FileIdentity& a, const FileIdentity& b) {
     return a.inode == b.inode && a.size == b.size && fileTimeNumber(a) == fileTimeNumber(b);
 }
 
-Binary messageEntryId(const Binary& storeId, const std::string& folderKey, const MboxRecord& record,
-                      const FileIdentity& file) {
-    Binary key{static_cast<std::uint8_t>(kMessageTag)};
-    putNumber(key, record.start);
-    putNumber(key, record.contentEnd - record.content);
-    putNumber(key, record.fingerprint);
-    putNumber(key, file.inode);
-    putNumber(key, file.size);
-    putNumber(key, fileTimeNumber(file));
-    key.insert(key.end(), folderKey.begin(), folderKey.end());
-    return makeObjectEntryId(storeId, key);
-}
-
-// The delivery time: the separator's date, else Date:, else the folder file's time.
-std::int64_t deliverySeconds(std::string_view fromLine, const mime::HeaderBlock& block,
-                             const FileIdentity& file) {
-    if (const auto seconds = fromLineTime(fromLine))
-        return *seconds;
-    if (const mime::HeaderField* date = mime::findField(block, "Date"))
-        if (const auto seconds = mime::parseDate(date->value))
-            return *seconds;
-    return file.modifiedSeconds;
-}
-
-// The listing row of a message; nothing for one a desktop client expunged.
-std::optional<Row> messageRow(std::string_view fromLine, std::string_view header, const MboxRecord& record,
-                              const FileIdentity& file, const Binary& entryId) {
-    const mime::HeaderBlock block = mime::parseHeaderBlock(header);
-    const MboxFlags flags = mboxFlags(block);
-    if (flags.expunged)
-        return std::nullopt;
-    // The message's size and its arrival time stand where a Maildir file's status has them.
-    const FileIdentity message{0, 0, record.contentEnd - record.content,
-                               deliverySeconds(fromLine, block, file), 0};
-    return messageProperties(header, message, flags.read, entryId);
-}
-
 std::string separatorLine(std::string_view content) {
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
@@ -134,6 +90,34 @@ std::string separatorLine(std::string_view content) {
     std::strftime(date, sizeof date, "%a %b %e %H:%M:%S %Y", &utc);
     const mime::HeaderBlock block = mime::parseHeaderBlock(content);
     return std::string("From MAILER-DAEMON ") + date + (block.crlf ? "\r\n" : "\n");
+}
+
+std::string readRange(const fs::path& path, int fd, std::uint64_t from, std::uint64_t to) {
+    std::string bytes(to - from, '\0');
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t got =
+            ::pread(fd, bytes.data() + filled, bytes.size() - filled, static_cast<off_t>(from + filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            platform::throwFileError(errno, "Cannot read", path);
+        if (got == 0)
+            platform::throwFileError(EIO, "The mail file was cut short while it was read:", path);
+        filled += static_cast<std::size_t>(got);
+    }
+    return bytes;
+}
+
+// The message's bytes with the change made to them; the bytes as they are now, so what others
+// changed elsewhere in the message stays.
+std::string changedContent(const fs::path& path, int fd, const MboxEntry& entry, const MboxChange& change) {
+    std::string content = readRange(path, fd, entry.record.content, entry.record.contentEnd);
+    if (change.subject)
+        content = mime::withSubject(content, *change.subject);
+    if (change.read)
+        content = withReadFlag(content, *change.read);
+    return content;
 }
 
 // The line ends a file needs before a record is added at its end: a separator follows an empty line.
@@ -191,11 +175,11 @@ Binary MboxState::folderEntryId(const std::string& folderKey) const {
 std::optional<ParsedMboxEntryId> MboxState::parseEntryId(const Binary& entryId) const {
     const auto key = objectKeyString(entryId, m_location.entryId);
     if (!key || key->empty() ||
-        key->find('\0', 1 + (key->front() == kMessageTag ? 8 * kIdNumbers : 0)) != std::string::npos)
+        key->find('\0', 1 + (key->front() == kMboxMessageTag ? 8 * kIdNumbers : 0)) != std::string::npos)
         return std::nullopt;
     if (key->front() == kFolderTag)
         return ParsedMboxEntryId{true, key->substr(1), {}, {}};
-    if (key->front() != kMessageTag || key->size() < 1 + 8 * kIdNumbers)
+    if (key->front() != kMboxMessageTag || key->size() < 1 + 8 * kIdNumbers)
         return std::nullopt;
     ParsedMboxEntryId id;
     id.listed.start = getNumber(*key, 1);
@@ -281,24 +265,6 @@ const MboxEntry* MboxState::entryOf(const FolderFile& folder, std::uint32_t uid)
     return found == folder.byUid.end() ? nullptr : &folder.entries[found->second];
 }
 
-std::string MboxState::readRange(const FolderFile& folder, int fd, std::uint64_t from,
-                                 std::uint64_t to) const {
-    std::string bytes(to - from, '\0');
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t got =
-            ::pread(fd, bytes.data() + filled, bytes.size() - filled, static_cast<off_t>(from + filled));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            platform::throwFileError(errno, "Cannot read", folder.path);
-        if (got == 0)
-            platform::throwFileError(EIO, "The mail file was cut short while it was read:", folder.path);
-        filled += static_cast<std::size_t>(got);
-    }
-    return bytes;
-}
-
 SharedRows MboxState::listFolder(const std::string& folderKey) {
     if (!m_tree.holdsMessages(folderKey))
         return {};
@@ -306,31 +272,26 @@ SharedRows MboxState::listFolder(const std::string& folderKey) {
     FolderFile& folder = folderFile(folderKey);
     auto reader = openReader(folder.path);
     const int fd = *reader;
-    SharedRows rows;
-    std::vector<std::pair<const MboxEntry, std::shared_ptr<const Row>>> listed;
     FileIdentity listedFile = identityOf(fd, folder.path);
+    MboxListing listing(workers(), m_location.entryId, folderKey, listedFile);
     const ScanSink sink{[&] {
-                            rows.clear();
-                            listed.clear();
                             listedFile = identityOf(fd, folder.path);
+                            listing.restart(listedFile);
                         },
-                        [&](const MboxEntry& entry, std::string_view fromLine, std::string_view header) {
-                            auto row = messageRow(
-                                fromLine, header, entry.record, listedFile,
-                                messageEntryId(m_location.entryId, folderKey, entry.record, listedFile));
-                            if (!row)
-                                return;
-                            rows.push_back(std::make_shared<const Row>(std::move(*row)));
-                            listed.emplace_back(entry, rows.back());
-                        }};
+                        [&listing](const MboxEntry& entry, std::string_view fromLine,
+                                   std::string_view header) { listing.add(entry, fromLine, header); }};
     rescan(folder, fd, &sink);
+    const MboxListing::Listed listed = listing.finish();
     folder.reader = std::move(reader);
     folder.listedFile = listedFile;
     folder.listedPlaces.clear();
     folder.listed.clear();
+    SharedRows rows;
+    rows.reserve(listed.size());
     for (const auto& [entry, row] : listed) {
         folder.listedPlaces[entry.record.start] = entry.uid;
         folder.listed[entry.uid] = Listed{row, entry.revision};
+        rows.push_back(row);
     }
     return rows;
 }
@@ -389,14 +350,15 @@ Row MboxState::readProperties(const MboxMessageRef& message) {
     if (!entry)
         platform::throwFileError(ENOENT, "The message is no longer in", folder.path);
     const std::string bytes =
-        readRange(folder, *folder.reader, entry->record.start, entry->record.contentEnd);
+        readRange(folder.path, *folder.reader, entry->record.start, entry->record.contentEnd);
     const std::size_t separator = entry->record.content - entry->record.start;
     std::string_view fromLine = std::string_view(bytes).substr(0, separator);
     while (!fromLine.empty() && (fromLine.back() == '\n' || fromLine.back() == '\r'))
         fromLine.remove_suffix(1);
     const std::string_view content = std::string_view(bytes).substr(separator);
-    const Binary id = messageEntryId(m_location.entryId, message.folderKey, entry->record, folder.identity);
-    if (auto row = messageRow(fromLine, content, entry->record, folder.identity, id))
+    const Binary id =
+        mboxMessageEntryId(m_location.entryId, message.folderKey, entry->record, folder.identity);
+    if (auto row = mboxMessageRow(fromLine, content, entry->record, folder.identity, id))
         return std::move(*row);
     platform::throwFileError(ENOENT, "The message was deleted from", folder.path);
 }
@@ -408,7 +370,7 @@ std::string MboxState::readContent(const MboxMessageRef& message) {
     if (!entry)
         platform::throwFileError(ENOENT, "The message is no longer in", folder.path);
     // The descriptor holds the version the entries describe, even if the name moved on since.
-    return readRange(folder, *folder.reader, entry->record.content, entry->record.contentEnd);
+    return readRange(folder.path, *folder.reader, entry->record.content, entry->record.contentEnd);
 }
 
 void MboxState::change(const MboxMessageRef& message, const MboxChange& change) {
@@ -481,7 +443,7 @@ void MboxState::writeChanges(const std::string& folderKey) {
     }
 }
 
-void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appended) {
+void MboxState::rewrite(FolderFile& folder, const std::vector<Arriving>& arriving) {
     const auto started = Clock::now();
     const MboxLock lock(folder.path, m_lockTimes);
     const int fd = lock.fd();
@@ -498,43 +460,39 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
     struct Destination {
         std::shared_ptr<MboxState> state;
         std::string key;
-        std::vector<std::string> records;
+        std::vector<Arriving> messages;
     };
     std::map<std::pair<MboxState*, std::string>, Destination> destinations;
-    std::unordered_map<std::uint32_t, std::string> rewritten;
     std::unordered_map<std::uint32_t, bool> applied; // true: moved out
     for (const auto& [uid, change] : folder.changes) {
-        if (change.moveTo && !appended.empty())
+        if (change.moveTo && !arriving.empty())
             continue;
-        const MboxEntry& entry = *entryOf(folder, uid);
-        std::string content = readRange(folder, fd, entry.record.content, entry.record.contentEnd);
-        if (change.subject)
-            content = mime::withSubject(content, *change.subject);
-        if (change.read)
-            content = withReadFlag(content, *change.read);
         applied[uid] = change.moveTo != nullptr;
         if (change.moveTo) {
-            std::string record = entry.record.content > entry.record.start
-                                     ? readRange(folder, fd, entry.record.start, entry.record.content)
-                                     : separatorLine(content);
             Destination& destination = destinations[{change.moveTo.get(), change.moveToKey}];
             destination.state = change.moveTo;
             destination.key = change.moveToKey;
-            destination.records.push_back(record + content);
-        } else {
-            rewritten.emplace(uid, std::move(content));
+            destination.messages.push_back({&folder.path, fd, *entryOf(folder, uid), change});
         }
     }
     // The moved messages are durable in their folders before they leave this one: a stop in
     // between leaves them in both, and moving them again finds them there.
     for (auto& [where, destination] : destinations)
-        destination.state->rewrite(destination.state->folderFile(destination.key), destination.records);
+        destination.state->rewrite(destination.state->folderFile(destination.key), destination.messages);
 
     const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
-    std::vector<const std::string*> adding;
-    for (const std::string& record : appended)
-        if (!holds(folder, fd, record))
-            adding.push_back(&record);
+    const auto recordOf = [](const Arriving& message) {
+        std::string content = changedContent(*message.path, message.fd, message.entry, message.change);
+        const MboxRecord& record = message.entry.record;
+        return (record.content > record.start
+                    ? readRange(*message.path, message.fd, record.start, record.content)
+                    : separatorLine(content)) +
+               content;
+    };
+    std::vector<const Arriving*> adding;
+    for (const Arriving& message : arriving)
+        if (!holds(folder, fd, recordOf(message)))
+            adding.push_back(&message);
     if (applied.empty() && adding.empty())
         return;
 
@@ -545,7 +503,7 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
     RewriteOutput output(writer);
     const auto copy = [&](std::uint64_t from, std::uint64_t to) {
         for (std::uint64_t at = from; at < to; at += kCopyChunk)
-            output.add(readRange(folder, fd, at, std::min<std::uint64_t>(to, at + kCopyChunk)));
+            output.add(readRange(folder.path, fd, at, std::min<std::uint64_t>(to, at + kCopyChunk)));
     };
     std::vector<MboxEntry> entries;
     entries.reserve(folder.entries.size());
@@ -560,9 +518,10 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
         kept.record.start = output.written();
         copy(entry.record.start, entry.record.content);
         kept.record.content = output.written();
-        if (const auto content = rewritten.find(entry.uid); content != rewritten.end()) {
-            output.add(content->second);
-            kept.record.headerHash = recordHeaderHash(content->second);
+        if (done != applied.end()) {
+            const std::string content = changedContent(folder.path, fd, entry, folder.changes.at(entry.uid));
+            output.add(content);
+            kept.record.headerHash = recordHeaderHash(content);
         } else {
             copy(entry.record.content, entry.record.contentEnd);
         }
@@ -574,9 +533,10 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<std::string>& appe
     copy(copied, size);
     if (!adding.empty()) {
         output.add(separationAfter(output.tail()));
-        for (const std::string* record : adding) {
-            output.add(*record);
-            output.add(record->ends_with('\n') ? "\n" : "\n\n");
+        for (const Arriving* message : adding) {
+            const std::string record = recordOf(*message);
+            output.add(record);
+            output.add(record.ends_with('\n') ? "\n" : "\n\n");
         }
     }
     output.flush();
@@ -616,7 +576,7 @@ bool MboxState::holds(const FolderFile& folder, int fd, std::string_view record)
     return std::any_of(folder.entries.begin(), folder.entries.end(), [&](const MboxEntry& entry) {
         return entry.record.fingerprint == fingerprint &&
                entry.record.contentEnd - entry.record.start == record.size() &&
-               readRange(folder, fd, entry.record.start, entry.record.contentEnd) == record;
+               readRange(folder.path, fd, entry.record.start, entry.record.contentEnd) == record;
     });
 }
 

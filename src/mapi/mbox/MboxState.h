@@ -151,11 +151,18 @@ private:
     void ensureCurrent(FolderFile& folder);
     void rescan(FolderFile& folder, int fd, const ScanSink* sink = nullptr);
     const MboxEntry* entryOf(const FolderFile& folder, std::uint32_t uid) const;
-    std::string readRange(const FolderFile& folder, int fd, std::uint64_t from, std::uint64_t to) const;
     bool due(const FolderFile& folder) const;
-    // Writes the folder's file anew under its locks with its waiting changes, and with
-    // `appended` (whole records moved here) at its end, leaving out those it holds already.
-    void rewrite(FolderFile& folder, const std::vector<std::string>& appended);
+    // A message moved here, read from its folder's file (locked and open as `fd`) when written.
+    struct Arriving {
+        const std::filesystem::path* path;
+        int fd;
+        MboxEntry entry;
+        MboxChange change;
+    };
+    // Writes the folder's file anew under its locks with its waiting changes, and with the
+    // `arriving` messages at its end, leaving out those it holds already. One message at a time
+    // is in memory, however many change.
+    void rewrite(FolderFile& folder, const std::vector<Arriving>& arriving);
     // The folder's file (open as `fd`) holds a message with exactly these bytes.
     bool holds(const FolderFile& folder, int fd, std::string_view record) const;
 

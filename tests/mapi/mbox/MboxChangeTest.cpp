@@ -86,7 +86,7 @@ TEST(MboxChange, OneRewriteTagsAndMarksEveryMessageKeepingEveryOtherByte) {
     ::chmod(file.c_str(), 0600);
     auto store = openMbox(file);
     {
-        auto inbox = openInbox(*store);
+        auto inbox = openRoot(*store);
         auto messages = openAll(*store, *inbox);
         ASSERT_EQ(messages.size(), 3u);
         for (std::size_t i = 0; i < messages.size(); ++i) {
@@ -112,10 +112,10 @@ TEST(MboxChange, OneRewriteTagsAndMarksEveryMessageKeepingEveryOtherByte) {
     ::stat(file.c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_FALSE(fs::exists(dotLockPath(file)));
-    EXPECT_EQ(subjects(contents(*openInbox(*store))),
+    EXPECT_EQ(subjects(contents(*openRoot(*store))),
               (std::vector<std::string>{"[done] One (read)", "[done] Two (read)", "[done] Three (read)"}));
     // A new store (the next run) finds everything as written.
-    EXPECT_EQ(subjects(contents(*openInbox(*openMbox(file)))),
+    EXPECT_EQ(subjects(contents(*openRoot(*openMbox(file)))),
               (std::vector<std::string>{"[done] One (read)", "[done] Two (read)", "[done] Three (read)"}));
 }
 
@@ -137,7 +137,7 @@ TEST(MboxChange, ALockAnotherProgramKeepsMakesTheChangeWaitThenFailNamingTheFile
             ::fcntl(fd, F_SETLK, &lock);
         });
         auto store = openMbox(file, std::chrono::milliseconds(300));
-        auto message = openAll(*store, *openInbox(*store)).at(0);
+        auto message = openAll(*store, *openRoot(*store)).at(0);
         const auto started = std::chrono::steady_clock::now();
         const HRESULT hr = message->SetReadFlag(SUPPRESS_RECEIPT);
         EXPECT_EQ(hr, MAPI_E_BUSY);
@@ -163,12 +163,12 @@ TEST(MboxChange, LockFilesOfEndedProgramsAndOldOnesAreStale) {
     ::waitpid(ended, nullptr, 0);
     temporary.writeFile("mbox.lock", std::to_string(ended) + "\n");
     auto store = openMbox(file, std::chrono::milliseconds(200));
-    EXPECT_EQ(openAll(*store, *openInbox(*store)).at(0)->SetReadFlag(SUPPRESS_RECEIPT), S_OK);
+    EXPECT_EQ(openAll(*store, *openRoot(*store)).at(0)->SetReadFlag(SUPPRESS_RECEIPT), S_OK);
 
     temporary.writeFile("mbox.lock", "");
     const timespec old[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
     ::utimensat(AT_FDCWD, dotLockPath(file).c_str(), old, 0);
-    setSubject(*openAll(*store, *openInbox(*store)).at(0), "Changed");
+    setSubject(*openAll(*store, *openRoot(*store)).at(0), "Changed");
     EXPECT_FALSE(fs::exists(dotLockPath(file)));
     EXPECT_NE(readFileText(file).find("Subject: Changed"), std::string::npos);
 }
@@ -183,7 +183,7 @@ TEST(MboxChange, MovesBetweenFoldersAndStoresKeepTheMessageAndNeverDoubleIt) {
         "other/spool", "From x@example.org Mon Jan  1 10:00:00 2024\nSubject: Kept\n\nno final line end");
     auto store = openMbox(temporary.path() / "tree");
     auto otherStore = openMbox(other);
-    auto inbox = openInbox(*store);
+    auto inbox = openRoot(*store);
     auto archive = openFolder(*store, childFolderId(*openFolder(*store, {}), "Archives"));
     auto year = openFolder(*store, childFolderId(*archive, "2024"));
     const RowSet rows = contents(*inbox);
@@ -192,7 +192,7 @@ TEST(MboxChange, MovesBetweenFoldersAndStoresKeepTheMessageAndNeverDoubleIt) {
                               MESSAGE_MOVE),
           "move");
     check(inbox->CopyMessages({prop(rows[1], PR_ENTRYID).getBinary()}, Iid::IMAPIFolder,
-                              *openInbox(*otherStore), 0, nullptr, MESSAGE_MOVE),
+                              *openRoot(*otherStore), 0, nullptr, MESSAGE_MOVE),
           "move");
     EXPECT_EQ(readFileText(temporary.path() / "tree/Inbox"), "");
     EXPECT_EQ(readFileText(temporary.path() / "tree/Archives.sbd/2024"), one);
@@ -220,7 +220,7 @@ TEST(MboxChange, AMessageAppendedByAnotherProgramDuringTheRunIsKept) {
     const std::string delivered = mboxRecord(simpleMessage("Late", "arrived during the run\n"), 1700009999);
     auto store = openMbox(file);
     {
-        auto messages = openAll(*store, *openInbox(*store));
+        auto messages = openAll(*store, *openRoot(*store));
         setSubject(*messages[0], "[done] One");
         // A delivery agent appends under the lock file while the run goes on.
         const pid_t agent = ::fork();
@@ -244,7 +244,7 @@ TEST(MboxChange, AFileRewrittenBehindTheProgramsBackIsFollowed) {
         temporary.writeFile("mbox", mboxRecord(simpleMessage("One", "1\n"), 1700000000) +
                                         mboxRecord(simpleMessage("Two", "2\n"), 1700003600));
     auto store = openMbox(file);
-    auto messages = openAll(*store, *openInbox(*store));
+    auto messages = openAll(*store, *openRoot(*store));
     // Another client puts a message first and edits Two's header: every place moves.
     const std::string first = mboxRecord(simpleMessage("New", "0\n"), 1699990000);
     const std::string two = mboxRecord(simpleMessage("Two", "2\n").insert(0, "X-Label: work\n"), 1700003600);
@@ -276,7 +276,7 @@ int failuresOnASmallFileSystem(const fs::path& mountPoint) {
     testsupport::writeFileText(file, original);
     const auto tag = [&](HRESULT expected, const char* reason) {
         auto store = openMbox(file);
-        auto message = openAll(*store, *openInbox(*store)).at(0);
+        auto message = openAll(*store, *openRoot(*store)).at(0);
         check(message->SetProps({PropValue::string(PR_SUBJECT_A, "[done] Big")}, nullptr), "SetProps");
         const HRESULT hr = message->SaveChanges(KEEP_OPEN_READWRITE);
         const std::string text = lastErrorText(*message, hr);

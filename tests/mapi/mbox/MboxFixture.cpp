@@ -21,10 +21,6 @@ std::shared_ptr<IMsgStore> openMbox(const std::filesystem::path& path, std::chro
     return store;
 }
 
-std::shared_ptr<IMAPIFolder> openInbox(IMsgStore& store) {
-    return openRoot(store);
-}
-
 namespace {
 
 void walk(IMAPIFolder& folder, const std::string& prefix, std::vector<std::string>& paths) {

@@ -52,7 +52,7 @@ struct Sequence {
 // their post-actions are done.
 void runSequence(const fs::path& root, const Sequence& sequence) {
     auto store = openMbox(root);
-    auto inbox = openInbox(*store);
+    auto inbox = openRoot(*store);
     auto archive = openFolder(*store, childFolderId(*openFolder(*store, {}), "Archive"));
     const RowSet rows = contents(*inbox);
     std::vector<std::shared_ptr<IMessage>> held;
@@ -129,9 +129,10 @@ TEST_P(KillAtEveryStep, NoMessageIsLostDoubledOrDamagedAndARerunFinishes) {
             const auto& will = finished.find(name)->second;
             for (auto it = first; it != last; ++it)
                 EXPECT_TRUE(it->second == was || it->second == will) << name << " damaged at step " << step;
-            if (copies == 2)
+            if (copies == 2) {
                 EXPECT_NE(std::next(first)->second.first, first->second.first)
                     << name << " twice in a folder";
+            }
         }
 
         runSequence(root, GetParam());

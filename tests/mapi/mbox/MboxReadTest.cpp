@@ -36,7 +36,7 @@ TEST_P(Layout, FoldersAndReceiveFolder) {
     auto top = openFolder(*store, {});
     EXPECT_EQ(folderPaths(*top), GetParam().folders);
     std::vector<PropValue> name;
-    openInbox(*store)->GetProps({PR_DISPLAY_NAME_A}, 0, name);
+    openRoot(*store)->GetProps({PR_DISPLAY_NAME_A}, 0, name);
     EXPECT_EQ(name[0].getString(), GetParam().inbox);
 }
 
@@ -84,7 +84,7 @@ TEST_P(Split, EachMessageWithItsOwnBody) {
     testsupport::TemporaryFolder temporary;
     const fs::path file = temporary.writeFile("mbox", GetParam().file);
     auto store = openMbox(file);
-    auto inbox = openInbox(*store);
+    auto inbox = openRoot(*store);
     const RowSet rows = contents(*inbox);
     EXPECT_EQ(subjects(rows), GetParam().subjects);
     std::vector<std::string> bodies;
@@ -136,7 +136,7 @@ TEST(MboxListing, ColumnsComeFromTheSeparatorAndTheHeader) {
                                         "\n" + "From c@example.org Thu Feb  1 08:00:00 -0200 2024\n" + dated +
                                         "\n" + "Subject: not a separator\n\nFrom 9:00 to 10:30 2024\n");
     auto store = openMbox(file);
-    const RowSet rows = contents(*openInbox(*store));
+    const RowSet rows = contents(*openRoot(*store));
     ASSERT_EQ(rows.size(), 4u);
     const auto unixTime = [](const Row& row) {
         return static_cast<std::int64_t>(prop(row, PR_MESSAGE_DELIVERY_TIME).getTime().ticks / 10'000'000) -
@@ -162,7 +162,7 @@ TEST(MboxListing, FlagsOfBothConventionsAndExpungedMessagesLeftOut) {
                     message("ClientUnreadOverStatus", "X-Mozilla-Status: 0000\nStatus: RO\n") +
                     message("Expunged", "X-Mozilla-Status: 0009\n"));
     auto store = openMbox(file);
-    EXPECT_EQ(subjects(contents(*openInbox(*store))),
+    EXPECT_EQ(subjects(contents(*openRoot(*store))),
               (std::vector<std::string>{"Unread", "MuttRead (read)", "MuttOld", "ClientRead (read)",
                                         "ClientUnreadOverStatus"}));
 }
@@ -172,7 +172,7 @@ TEST(MboxListing, AMissingStoreOrFolderIsNotFound) {
     EXPECT_THROW(openMbox(temporary.path() / "absent"), std::runtime_error);
     temporary.writeFile("tree/Inbox", kOne);
     auto store = openMbox(temporary.path() / "tree");
-    auto inbox = openInbox(*store);
+    auto inbox = openRoot(*store);
     const Binary id = prop(contents(*inbox)[0], PR_ENTRYID).getBinary();
     fs::remove(temporary.path() / "tree/Inbox");
     std::shared_ptr<IMAPITable> table;
