@@ -185,18 +185,20 @@ std::uint32_t PackedRows::shapeOf(const Row& row) {
 void PackedRows::store(const std::string& encoded) {
     if (m_chunks.empty() || m_capacity - m_used < encoded.size()) {
         m_capacity = std::max(kChunkBytes, encoded.size());
-        m_chunks.push_back(std::make_unique<char[]>(m_capacity));
+        m_chunks.push_back(std::make_unique_for_overwrite<char[]>(m_capacity));
+        m_firstRows.push_back(m_rows.size());
         m_used = 0;
     }
     std::memcpy(m_chunks.back().get() + m_used, encoded.data(), encoded.size());
-    m_rows.push_back({static_cast<std::uint32_t>(m_chunks.size() - 1), static_cast<std::uint32_t>(m_used)});
+    m_rows.push_back(static_cast<std::uint32_t>(m_used));
     m_used += encoded.size();
     m_bytes += encoded.size();
 }
 
 const char* PackedRows::start(std::size_t index) const {
-    const Place place = m_rows.at(index);
-    return m_chunks[place.chunk].get() + place.offset;
+    const std::uint32_t offset = m_rows.at(index);
+    const auto chunk = std::upper_bound(m_firstRows.begin(), m_firstRows.end(), index) - m_firstRows.begin() - 1;
+    return m_chunks[static_cast<std::size_t>(chunk)].get() + offset;
 }
 
 PropValue PackedRows::unpack(const Packed& value) const {

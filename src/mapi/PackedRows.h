@@ -45,10 +45,6 @@ private:
         Kind kind;
     };
     using Shape = std::vector<Field>;
-    struct Place {
-        std::uint32_t chunk;
-        std::uint32_t offset;
-    };
     // One packed value: its tag, kind and bytes (for strings and binaries, without the length).
     struct Packed {
         PropTag tag;
@@ -67,9 +63,10 @@ private:
     std::vector<Shape> m_shapes;
     std::unordered_map<std::string, std::uint32_t> m_shapeIds;
     std::vector<std::unique_ptr<char[]>> m_chunks;
-    std::size_t m_used = 0;     // bytes used of the last chunk
-    std::size_t m_capacity = 0; // its size
-    std::vector<Place> m_rows;
+    std::vector<std::size_t> m_firstRows; // of each chunk
+    std::size_t m_used = 0;               // bytes used of the last chunk
+    std::size_t m_capacity = 0;           // its size
+    std::vector<std::uint32_t> m_rows;    // each row's offset in its chunk
     std::size_t m_bytes = 0;
     std::string m_scratch;
 };

@@ -33,27 +33,25 @@ void FolderListing::add(const std::string& key, const std::string& subfolder, co
     appendPackedNumber(extra, static_cast<std::uint64_t>(identity.modifiedNanoseconds));
     extra.append(nameIsTail ? std::string_view(fileName).substr(key.size()) : std::string_view(fileName));
     m_rows->append(properties, extra);
-    m_hashes.push_back(hashOf(key));
     m_taken.push_back(false);
-    if (4 * m_hashes.size() > 3 * m_slots.size())
+    if (4 * m_taken.size() > 3 * m_slots.size())
         grow();
-    else {
-        std::size_t slot = m_hashes.back() & (m_slots.size() - 1);
-        while (m_slots[slot] != 0)
-            slot = (slot + 1) & (m_slots.size() - 1);
-        m_slots[slot] = static_cast<std::uint32_t>(m_hashes.size());
-    }
+    else
+        place(m_taken.size() - 1, key);
+}
+
+void FolderListing::place(std::size_t row, std::string_view key) {
+    std::size_t slot = hashOf(key) & (m_slots.size() - 1);
+    while (m_slots[slot] != 0)
+        slot = (slot + 1) & (m_slots.size() - 1);
+    m_slots[slot] = static_cast<std::uint32_t>(row + 1);
 }
 
 // Slots for twice the rows, every row placed again: at most three quarters are ever in use.
 void FolderListing::grow() {
-    m_slots.assign(std::bit_ceil(std::max<std::size_t>(64, 2 * m_hashes.size())), 0);
-    for (std::size_t row = 0; row < m_hashes.size(); ++row) {
-        std::size_t slot = m_hashes[row] & (m_slots.size() - 1);
-        while (m_slots[slot] != 0)
-            slot = (slot + 1) & (m_slots.size() - 1);
-        m_slots[slot] = static_cast<std::uint32_t>(row + 1);
-    }
+    m_slots.assign(std::bit_ceil(std::max<std::size_t>(64, 2 * m_taken.size())), 0);
+    for (std::size_t row = 0; row < m_taken.size(); ++row)
+        place(row, keyOf(row));
 }
 
 std::optional<std::size_t> FolderListing::find(std::string_view key) const {
@@ -64,7 +62,7 @@ std::optional<std::size_t> FolderListing::find(std::string_view key) const {
     std::optional<std::size_t> found;
     for (std::size_t slot = hash & (m_slots.size() - 1); m_slots[slot] != 0; slot = (slot + 1) & (m_slots.size() - 1)) {
         const std::size_t row = m_slots[slot] - 1;
-        if (m_hashes[row] == hash && (!found || row > *found) && keyOf(row) == key)
+        if ((!found || row > *found) && keyOf(row) == key)
             found = row;
     }
     return found;

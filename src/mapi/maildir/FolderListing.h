@@ -50,11 +50,11 @@ private:
     Extra extra(std::size_t row) const;
     std::string keyOf(std::size_t row) const;
     void grow();
+    void place(std::size_t row, std::string_view key);
 
     std::string m_folderKey;
     Binary m_keyPrefix;
     std::shared_ptr<PackedRows> m_rows;
-    std::vector<std::uint32_t> m_hashes; // of each row's key
     std::vector<bool> m_taken;
     std::vector<std::uint32_t> m_slots; // open addressing by key hash: row number + 1, 0 for free
 };
