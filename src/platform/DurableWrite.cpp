@@ -259,7 +259,7 @@ void DurableBatch::commit() {
         if (std::find(synced.begin(), synced.end(), folder) != synced.end())
             continue;
         try {
-            syncDirectory(folder);
+            syncDirectoryNow(folder);
         } catch (const std::system_error&) {
             failure = std::current_exception();
             known = i;
@@ -351,7 +351,44 @@ void removeDurably(const std::filesystem::path& path) {
     syncDirectory(folderOf(path));
 }
 
+namespace {
+thread_local FolderSyncBatch* t_folderSyncs = nullptr;
+} // namespace
+
+FolderSyncBatch::FolderSyncBatch() : m_outer(t_folderSyncs) {
+    t_folderSyncs = this;
+}
+
+FolderSyncBatch::~FolderSyncBatch() {
+    t_folderSyncs = m_outer;
+    try {
+        flush();
+    } catch (const std::system_error&) {
+    }
+}
+
+void FolderSyncBatch::flush() {
+    std::exception_ptr failure;
+    for (const auto& folder : std::exchange(m_folders, {})) {
+        try {
+            syncDirectoryNow(folder);
+        } catch (const std::system_error&) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 void syncDirectory(const std::filesystem::path& folder) {
+    if (t_folderSyncs)
+        addOnce(t_folderSyncs->m_folders, folder);
+    else
+        syncDirectoryNow(folder);
+}
+
+void syncDirectoryNow(const std::filesystem::path& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         throwFileError(errno, "Cannot open folder", folder);

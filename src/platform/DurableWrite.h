@@ -116,8 +116,34 @@ void renameDurably(const std::filesystem::path& from, const std::filesystem::pat
 // unlink(2) followed by fsync of the folder.
 void removeDurably(const std::filesystem::path& path);
 
-// fsync of a folder, after a name in it was created, renamed or removed.
+// fsync of a folder, after a name in it was created, renamed or removed; gathered instead while
+// a FolderSyncBatch is open on this thread.
 void syncDirectory(const std::filesystem::path& folder);
+// The same, never gathered: for a step that must follow the folder's new name on disk.
+void syncDirectoryNow(const std::filesystem::path& folder);
+
+// Folder fsyncs gathered for many changes that each stand on their own (renames of messages
+// whose data is already on disk): while one is open, syncDirectory() on this thread only records
+// the folder, and flush() fsyncs each recorded folder once. A crash before the flush leaves each
+// change done or not done, as a crash between a rename and its folder's fsync always could; only
+// the flush tells they reached the disk. Batches nest: an inner one gathers for itself.
+class FolderSyncBatch {
+public:
+    FolderSyncBatch();
+    // Flushes what is still gathered, errors ignored: an error path makes durable what it can.
+    ~FolderSyncBatch();
+    FolderSyncBatch(const FolderSyncBatch&) = delete;
+    FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
+
+    // Every gathered folder is tried; the first failure is thrown after the rest.
+    void flush();
+    std::size_t gathered() const { return m_folders.size(); }
+
+private:
+    friend void syncDirectory(const std::filesystem::path& folder);
+    std::vector<std::filesystem::path> m_folders;
+    FolderSyncBatch* m_outer;
+};
 
 // Throws std::system_error for `error` (an errno value) with "what 'path'" as the message.
 [[noreturn]] void throwFileError(int error, const std::string& what, const std::filesystem::path& path);

@@ -228,6 +228,41 @@ TEST(DurableBatch, RemovingFilesTriesEveryOneAndNamesTheFirstFailure) {
     EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
+// The folders of renames made while a folder-sync batch is open are synced once each at its flush;
+// a folder that cannot be synced is reported there, after the others were tried, and only there.
+TEST(FolderSyncBatch, GathersEachFolderOnceAndReportsAFailureAtTheFlush) {
+    TemporaryFolder folder;
+    fs::create_directories(folder / "a");
+    fs::create_directories(folder / "b");
+    const fs::path absent = folder / "gone";
+    {
+        platform::FolderSyncBatch outer;
+        platform::renameDurably(folder.writeFile("a/1", "1"), folder / "b" / "1");
+        platform::renameDurably(folder.writeFile("a/2", "2"), folder / "b" / "2");
+        EXPECT_EQ(outer.gathered(), 2u);
+        {
+            platform::FolderSyncBatch inner;
+            EXPECT_NO_THROW(platform::syncDirectory(absent));
+            EXPECT_EQ(inner.gathered(), 1u);
+            EXPECT_EQ(outer.gathered(), 2u);
+            platform::syncDirectory(folder / "a");
+            try {
+                inner.flush();
+                FAIL() << "synced a missing folder";
+            } catch (const std::system_error& error) {
+                EXPECT_EQ(error.code().value(), ENOENT);
+                EXPECT_NE(std::string(error.what()).find(absent.string()), std::string::npos);
+            }
+            EXPECT_EQ(inner.gathered(), 0u);
+        }
+        EXPECT_NO_THROW(outer.flush());
+        EXPECT_EQ(outer.gathered(), 0u);
+    }
+    // Outside any batch a folder is synced at once.
+    EXPECT_THROW(platform::syncDirectory(absent), std::system_error);
+    EXPECT_EQ(testsupport::TemporaryFolder::readFile(folder / "b" / "2"), "2");
+}
+
 // Three targets: one replaced, one created, one replaced; each is stopped at every step.
 struct BatchTarget {
     const char* name;
