@@ -112,6 +112,9 @@ void addOnce(std::vector<std::filesystem::path>& folders, const std::filesystem:
         folders.push_back(folder);
 }
 
+// The batch open on this thread, if any.
+thread_local ChangeBatch* t_changes = nullptr;
+
 } // namespace
 
 void throwFileError(int error, const std::string& what, const std::filesystem::path& path) {
@@ -163,6 +166,15 @@ void DurableFileWriter::commit() {
                                    {static_cast<time_t>(m_seconds), static_cast<long>(m_nanoseconds)}};
         if (::futimens(m_fd, times) != 0)
             throwFileError(errno, "Cannot write", m_target);
+    }
+    if (t_changes) {
+        // The batch's flush syncs the data before it renames the file.
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0)
+            throwFileError(errno, "Cannot write", m_target);
+        t_changes->m_replacements.push_back({m_temporary, m_target});
+        m_committed = true;
+        return;
     }
     // Data must be on disk before the name points at it, or a power cut leaves an empty file.
     durableStep();
@@ -351,24 +363,36 @@ void removeDurably(const std::filesystem::path& path) {
     syncDirectory(folderOf(path));
 }
 
-namespace {
-thread_local FolderSyncBatch* t_folderSyncs = nullptr;
-} // namespace
-
-FolderSyncBatch::FolderSyncBatch() : m_outer(t_folderSyncs) {
-    t_folderSyncs = this;
+ChangeBatch::ChangeBatch() : m_outer(t_changes) {
+    t_changes = this;
 }
 
-FolderSyncBatch::~FolderSyncBatch() {
-    t_folderSyncs = m_outer;
+ChangeBatch::~ChangeBatch() {
+    t_changes = m_outer;
     try {
         flush();
     } catch (const std::system_error&) {
     }
 }
 
-void FolderSyncBatch::flush() {
+void ChangeBatch::flush() {
     std::exception_ptr failure;
+    const std::size_t synced = syncReplacements(failure);
+    const std::vector<Replacement> replacements = std::exchange(m_replacements, {});
+    std::size_t renamed = 0;
+    for (; renamed < synced; ++renamed) {
+        const Replacement& replacement = replacements[renamed];
+        durableStep();
+        if (::rename(replacement.temporary.c_str(), replacement.target.c_str()) != 0) {
+            if (!failure)
+                failure = std::make_exception_ptr(fileError(errno, "Cannot replace", replacement.target));
+            break;
+        }
+        addOnce(m_folders, folderOf(replacement.target));
+        addOnce(m_folders, folderOf(replacement.temporary));
+    }
+    for (std::size_t i = renamed; i < replacements.size(); ++i)
+        ::unlink(replacements[i].temporary.c_str());
     for (const auto& folder : std::exchange(m_folders, {})) {
         try {
             syncDirectoryNow(folder);
@@ -381,9 +405,34 @@ void FolderSyncBatch::flush() {
         std::rethrow_exception(failure);
 }
 
+// How many leading replacements have their data on disk.
+std::size_t ChangeBatch::syncReplacements(std::exception_ptr& failure) {
+    if (m_replacements.empty())
+        return 0;
+    durableStep();
+    std::vector<std::filesystem::path> folders;
+    for (const Replacement& replacement : m_replacements)
+        addOnce(folders, folderOf(replacement.temporary));
+    if (syncFileSystems(folders))
+        return m_replacements.size();
+    for (std::size_t i = 0; i < m_replacements.size(); ++i) {
+        durableStep();
+        const int fd = ::open(m_replacements[i].temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        const bool ok = fd >= 0 && ::fsync(fd) == 0;
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (!ok) {
+            failure = std::make_exception_ptr(fileError(error, "Cannot write", m_replacements[i].target));
+            return i;
+        }
+    }
+    return m_replacements.size();
+}
+
 void syncDirectory(const std::filesystem::path& folder) {
-    if (t_folderSyncs)
-        addOnce(t_folderSyncs->m_folders, folder);
+    if (t_changes)
+        addOnce(t_changes->m_folders, folder);
     else
         syncDirectoryNow(folder);
 }

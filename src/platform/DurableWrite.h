@@ -31,7 +31,8 @@ public:
     void write(std::string_view data);
     // The modification time the file gets on commit (a rewritten message keeps its arrival time).
     void setModificationTime(std::int64_t seconds, std::int64_t nanoseconds);
-    // fsync, close, rename over the target, fsync of the folder. Nothing may be written after.
+    // fsync, close, rename over the target, fsync of the folder; only the close while a
+    // ChangeBatch is open on this thread, whose flush does the rest. Nothing may be written after.
     void commit();
     const std::filesystem::path& temporaryPath() const { return m_temporary; }
 
@@ -117,32 +118,45 @@ void renameDurably(const std::filesystem::path& from, const std::filesystem::pat
 void removeDurably(const std::filesystem::path& path);
 
 // fsync of a folder, after a name in it was created, renamed or removed; gathered instead while
-// a FolderSyncBatch is open on this thread.
+// a ChangeBatch is open on this thread.
 void syncDirectory(const std::filesystem::path& folder);
 // The same, never gathered: for a step that must follow the folder's new name on disk.
 void syncDirectoryNow(const std::filesystem::path& folder);
 
-// Folder fsyncs gathered for many changes that each stand on their own (renames of messages
-// whose data is already on disk): while one is open, syncDirectory() on this thread only records
-// the folder, and flush() fsyncs each recorded folder once. A crash before the flush leaves each
-// change done or not done, as a crash between a rename and its folder's fsync always could; only
-// the flush tells they reached the disk. Batches nest: an inner one gathers for itself.
-class FolderSyncBatch {
+// Changes to existing files gathered so that a batch of them reaches the disk together, for
+// post-actions on thousands of messages. While one is open on a thread, syncDirectory() there
+// only records the folder, and DurableFileWriter::commit() there leaves its file written and
+// closed under its temporary name. flush() then makes those files' data durable with one syncfs
+// per file system (fsync of each file where that fails), renames each over its target in the
+// order they came and fsyncs each recorded folder once. No rename precedes its file's data on
+// disk, so a crash leaves every file old or wholly new; until the flush a replacement is not
+// made. Batches nest: an inner one gathers for itself.
+class ChangeBatch {
 public:
-    FolderSyncBatch();
+    ChangeBatch();
     // Flushes what is still gathered, errors ignored: an error path makes durable what it can.
-    ~FolderSyncBatch();
-    FolderSyncBatch(const FolderSyncBatch&) = delete;
-    FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
+    ~ChangeBatch();
+    ChangeBatch(const ChangeBatch&) = delete;
+    ChangeBatch& operator=(const ChangeBatch&) = delete;
 
-    // Every gathered folder is tried; the first failure is thrown after the rest.
+    // The first failure is thrown once every folder was synced: a file whose data could not be
+    // synced, and every file after it or after a failed rename, keeps its old content.
     void flush();
-    std::size_t gathered() const { return m_folders.size(); }
+    std::size_t gatheredFolders() const { return m_folders.size(); }
+    std::size_t stagedFiles() const { return m_replacements.size(); }
 
 private:
     friend void syncDirectory(const std::filesystem::path& folder);
+    friend class DurableFileWriter;
+    struct Replacement {
+        std::filesystem::path temporary;
+        std::filesystem::path target;
+    };
+    std::size_t syncReplacements(std::exception_ptr& failure);
+
+    std::vector<Replacement> m_replacements;
     std::vector<std::filesystem::path> m_folders;
-    FolderSyncBatch* m_outer;
+    ChangeBatch* m_outer;
 };
 
 // Throws std::system_error for `error` (an errno value) with "what 'path'" as the message.
