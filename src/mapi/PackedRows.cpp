@@ -64,7 +64,11 @@ class PackedRows::Reader {
 public:
     Reader(const PackedRows& rows, std::size_t index) : m_at(rows.start(index)) {
         m_shape = &rows.m_shapes[readNumber(m_at)];
+        const std::size_t extraSize = readNumber(m_at);
+        m_extra = {m_at, extraSize};
+        m_at += extraSize;
     }
+    std::string_view extra() const { return m_extra; }
     std::size_t count() const { return m_shape->size(); }
     Packed next() {
         const Field field = (*m_shape)[m_field++];
@@ -96,14 +100,9 @@ public:
         m_at += size;
         return value;
     }
-    // Only once every value was read.
-    std::string_view extra() {
-        const std::size_t size = readNumber(m_at);
-        return {m_at, size};
-    }
-
 private:
     const char* m_at;
+    std::string_view m_extra;
     const Shape* m_shape = nullptr;
     std::size_t m_field = 0;
 };
@@ -114,6 +113,7 @@ void PackedRows::append(const Row& row, std::string_view extra) {
     std::string& out = m_scratch;
     out.clear();
     appendPackedNumber(out, shapeOf(row));
+    appendBytes(out, extra.data(), extra.size());
     for (const PropValue& value : row) {
         std::visit(
             [&](const auto& v) {
@@ -135,7 +135,6 @@ void PackedRows::append(const Row& row, std::string_view extra) {
             },
             value.value);
     }
-    appendBytes(out, extra.data(), extra.size());
     store(out);
 }
 
@@ -266,10 +265,17 @@ std::optional<PropValue> PackedRows::find(std::size_t index, PropTag tag) const 
 }
 
 std::string_view PackedRows::extra(std::size_t index) const {
+    return Reader(*this, index).extra();
+}
+
+std::optional<std::string_view> PackedRows::bytesAfterPrefix(std::size_t index, PropTag tag) const {
     Reader reader(*this, index);
-    for (std::size_t i = reader.count(); i > 0; --i)
-        reader.next();
-    return reader.extra();
+    for (std::size_t i = reader.count(); i > 0; --i) {
+        const Packed value = reader.next();
+        if (value.tag == tag)
+            return value.kind == Kind::PrefixedBinary ? std::optional(value.bytes) : std::nullopt;
+    }
+    return std::nullopt;
 }
 
 } // namespace mapi

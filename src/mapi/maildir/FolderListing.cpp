@@ -18,8 +18,7 @@ std::uint32_t hashOf(std::string_view key) {
 } // namespace
 
 FolderListing::FolderListing(std::string folderKey, Binary keyPrefix)
-    : m_folderKey(std::move(folderKey)), m_keyPrefix(keyPrefix),
-      m_rows(std::make_shared<PackedRows>(std::move(keyPrefix))) {}
+    : m_folderKey(std::move(folderKey)), m_rows(std::make_shared<PackedRows>(std::move(keyPrefix))) {}
 
 void FolderListing::add(const std::string& key, const std::string& subfolder, const std::string& fileName,
                         const FileIdentity& identity, const Row& properties) {
@@ -68,13 +67,8 @@ std::optional<std::size_t> FolderListing::find(std::string_view key) const {
     return found;
 }
 
-std::string FolderListing::keyOf(std::size_t row) const {
-    const auto entryId = m_rows->find(row, PR_ENTRYID);
-    if (!entryId)
-        return {};
-    const Binary& bytes = entryId->getBinary();
-    return std::string(bytes.begin() + static_cast<std::ptrdiff_t>(std::min(m_keyPrefix.size(), bytes.size())),
-                       bytes.end());
+std::string_view FolderListing::keyOf(std::size_t row) const {
+    return m_rows->bytesAfterPrefix(row, PR_ENTRYID).value_or(std::string_view());
 }
 
 FolderListing::Extra FolderListing::extra(std::size_t row) const {
@@ -93,15 +87,11 @@ FolderListing::Extra FolderListing::extra(std::size_t row) const {
     return extra;
 }
 
-MessageLocation FolderListing::location(std::size_t row) const {
+FolderListing::Listed FolderListing::listed(std::size_t row) const {
     const Extra listed = extra(row);
-    std::string fileName = listed.nameIsTail ? keyOf(row) : std::string();
+    std::string fileName(listed.nameIsTail ? keyOf(row) : std::string_view());
     fileName += listed.name;
-    return {m_folderKey, listed.inCur ? "cur" : "new", std::move(fileName)};
-}
-
-FileIdentity FolderListing::identity(std::size_t row) const {
-    return extra(row).identity;
+    return {{m_folderKey, listed.inCur ? "cur" : "new", std::move(fileName)}, listed.identity};
 }
 
 bool FolderListing::take(std::size_t row) {
