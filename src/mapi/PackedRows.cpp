@@ -32,7 +32,6 @@ template <class T> T fixedFrom(std::string_view bytes) {
     return value;
 }
 
-
 } // namespace
 
 void appendPackedNumber(std::string& out, std::uint64_t value) {
@@ -100,6 +99,7 @@ public:
         m_at += size;
         return value;
     }
+
 private:
     const char* m_at;
     std::string_view m_extra;
@@ -148,34 +148,18 @@ std::uint32_t PackedRows::shapeOf(const Row& row) {
     Shape shape;
     shape.reserve(row.size());
     for (const PropValue& value : row) {
-        Kind kind = Kind::Empty;
-        switch (value.value.index()) {
-        case 1:
-            kind = Kind::Bool;
-            break;
-        case 2:
-            kind = Kind::Long;
-            break;
-        case 3:
-            kind = Kind::String;
-            break;
-        case 4:
-            kind = startsWithPrefix(value.getBinary()) ? Kind::PrefixedBinary : Kind::Binary;
-            break;
-        case 5:
-            kind = Kind::Time;
-            break;
-        case 6:
-            kind = Kind::Error;
-            break;
-        default:
-            break;
-        }
+        // In the order of PropValue's alternatives.
+        constexpr Kind kKinds[] = {Kind::Empty,  Kind::Bool, Kind::Long, Kind::String,
+                                   Kind::Binary, Kind::Time, Kind::Error};
+        Kind kind = kKinds[value.value.index()];
+        if (kind == Kind::Binary && startsWithPrefix(value.getBinary()))
+            kind = Kind::PrefixedBinary;
         shape.push_back({value.tag, kind});
         appendFixed(key, value.tag);
         key.push_back(static_cast<char>(kind));
     }
-    const auto [found, added] = m_shapeIds.try_emplace(std::move(key), static_cast<std::uint32_t>(m_shapes.size()));
+    const auto [found, added] =
+        m_shapeIds.try_emplace(std::move(key), static_cast<std::uint32_t>(m_shapes.size()));
     if (added)
         m_shapes.push_back(std::move(shape));
     return found->second;
@@ -196,7 +180,8 @@ void PackedRows::store(const std::string& encoded) {
 
 const char* PackedRows::start(std::size_t index) const {
     const std::uint32_t offset = m_rows.at(index);
-    const auto chunk = std::upper_bound(m_firstRows.begin(), m_firstRows.end(), index) - m_firstRows.begin() - 1;
+    const auto chunk =
+        std::upper_bound(m_firstRows.begin(), m_firstRows.end(), index) - m_firstRows.begin() - 1;
     return m_chunks[static_cast<std::size_t>(chunk)].get() + offset;
 }
 
@@ -206,7 +191,8 @@ PropValue PackedRows::unpack(const Packed& value) const {
         return PropValue::boolean(value.tag, value.bytes[0] != 0);
     case Kind::Long: {
         const char* at = value.bytes.data();
-        return PropValue::integer(value.tag, static_cast<std::int32_t>(static_cast<std::uint32_t>(readNumber(at))));
+        return PropValue::integer(value.tag,
+                                  static_cast<std::int32_t>(static_cast<std::uint32_t>(readNumber(at))));
     }
     case Kind::String:
         return PropValue::string(value.tag, std::string(value.bytes));

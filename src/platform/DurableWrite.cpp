@@ -112,6 +112,36 @@ void addOnce(std::vector<std::filesystem::path>& folders, const std::filesystem:
         folders.push_back(folder);
 }
 
+// How many leading files of `temporaries` have their data on disk: one syncfs for each file
+// system of their folders, else each file's own fsync (syncfs also reports write-back errors of
+// other files on the file system, and only a file's own fsync tells which of ours are on disk).
+// `targetOf(i)` names the file in an error.
+template <class TargetOf>
+std::size_t syncData(const std::vector<std::filesystem::path>& temporaries, const TargetOf& targetOf,
+                     std::exception_ptr& failure) {
+    if (temporaries.empty())
+        return 0;
+    durableStep();
+    std::vector<std::filesystem::path> folders;
+    for (const auto& temporary : temporaries)
+        addOnce(folders, folderOf(temporary));
+    if (syncFileSystems(folders))
+        return temporaries.size();
+    for (std::size_t i = 0; i < temporaries.size(); ++i) {
+        durableStep();
+        const int fd = ::open(temporaries[i].c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        const bool ok = fd >= 0 && ::fsync(fd) == 0;
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (!ok) {
+            failure = std::make_exception_ptr(fileError(error, "Cannot write", targetOf(i)));
+            return i;
+        }
+    }
+    return temporaries.size();
+}
+
 // The batch open on this thread, if any.
 thread_local ChangeBatch* t_changes = nullptr;
 
@@ -287,29 +317,11 @@ void DurableBatch::commit() {
 }
 
 std::size_t DurableBatch::syncStaged(std::exception_ptr& failure) {
-    if (m_staged.empty())
-        return 0;
-    durableStep();
-    std::vector<std::filesystem::path> folders;
+    std::vector<std::filesystem::path> temporaries;
     for (const Staged& staged : m_staged)
-        addOnce(folders, folderOf(staged.target));
-    if (syncFileSystems(folders))
-        return m_staged.size();
-    // syncfs also reports write-back errors of other files on the file system: each file's own
-    // fsync tells which of ours are on disk.
-    for (std::size_t i = 0; i < m_staged.size(); ++i) {
-        durableStep();
-        const int fd = ::open(m_staged[i].temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        const bool ok = fd >= 0 && ::fsync(fd) == 0;
-        const int error = errno;
-        if (fd >= 0)
-            ::close(fd);
-        if (!ok) {
-            failure = std::make_exception_ptr(fileError(error, "Cannot write", m_staged[i].target));
-            return i;
-        }
-    }
-    return m_staged.size();
+        temporaries.push_back(staged.temporary);
+    return syncData(
+        temporaries, [this](std::size_t i) { return m_staged[i].target; }, failure);
 }
 
 void DurableBatch::removeTemporaries(std::size_t from) noexcept {
@@ -405,29 +417,12 @@ void ChangeBatch::flush() {
         std::rethrow_exception(failure);
 }
 
-// How many leading replacements have their data on disk.
 std::size_t ChangeBatch::syncReplacements(std::exception_ptr& failure) {
-    if (m_replacements.empty())
-        return 0;
-    durableStep();
-    std::vector<std::filesystem::path> folders;
+    std::vector<std::filesystem::path> temporaries;
     for (const Replacement& replacement : m_replacements)
-        addOnce(folders, folderOf(replacement.temporary));
-    if (syncFileSystems(folders))
-        return m_replacements.size();
-    for (std::size_t i = 0; i < m_replacements.size(); ++i) {
-        durableStep();
-        const int fd = ::open(m_replacements[i].temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        const bool ok = fd >= 0 && ::fsync(fd) == 0;
-        const int error = errno;
-        if (fd >= 0)
-            ::close(fd);
-        if (!ok) {
-            failure = std::make_exception_ptr(fileError(error, "Cannot write", m_replacements[i].target));
-            return i;
-        }
-    }
-    return m_replacements.size();
+        temporaries.push_back(replacement.temporary);
+    return syncData(
+        temporaries, [this](std::size_t i) { return m_replacements[i].target; }, failure);
 }
 
 void syncDirectory(const std::filesystem::path& folder) {

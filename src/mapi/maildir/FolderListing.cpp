@@ -59,7 +59,8 @@ std::optional<std::size_t> FolderListing::find(std::string_view key) const {
     const std::uint32_t hash = hashOf(key);
     // The last row listed under a key wins, as a later entry of an index would.
     std::optional<std::size_t> found;
-    for (std::size_t slot = hash & (m_slots.size() - 1); m_slots[slot] != 0; slot = (slot + 1) & (m_slots.size() - 1)) {
+    for (std::size_t slot = hash & (m_slots.size() - 1); m_slots[slot] != 0;
+         slot = (slot + 1) & (m_slots.size() - 1)) {
         const std::size_t row = m_slots[slot] - 1;
         if ((!found || row > *found) && keyOf(row) == key)
             found = row;
