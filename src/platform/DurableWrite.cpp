@@ -112,34 +112,44 @@ void addOnce(std::vector<std::filesystem::path>& folders, const std::filesystem:
         folders.push_back(folder);
 }
 
-// How many leading files of `temporaries` have their data on disk: one syncfs for each file
-// system of their folders, else each file's own fsync (syncfs also reports write-back errors of
-// other files on the file system, and only a file's own fsync tells which of ours are on disk).
-// `targetOf(i)` names the file in an error.
-template <class TargetOf>
-std::size_t syncData(const std::vector<std::filesystem::path>& temporaries, const TargetOf& targetOf,
-                     std::exception_ptr& failure) {
-    if (temporaries.empty())
+// How many leading files of `files` have their data on disk: one syncfs for each file system of
+// their folders, else each file's own fsync (syncfs also reports write-back errors of other files
+// on the file system, and only a file's own fsync tells which of ours are on disk).
+std::size_t syncData(const std::vector<StagedFile>& files, std::exception_ptr& failure) {
+    if (files.empty())
         return 0;
     durableStep();
     std::vector<std::filesystem::path> folders;
-    for (const auto& temporary : temporaries)
-        addOnce(folders, folderOf(temporary));
+    for (const StagedFile& file : files)
+        addOnce(folders, folderOf(file.temporary));
     if (syncFileSystems(folders))
-        return temporaries.size();
-    for (std::size_t i = 0; i < temporaries.size(); ++i) {
+        return files.size();
+    for (std::size_t i = 0; i < files.size(); ++i) {
         durableStep();
-        const int fd = ::open(temporaries[i].c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        const int fd = ::open(files[i].temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         const bool ok = fd >= 0 && ::fsync(fd) == 0;
         const int error = errno;
         if (fd >= 0)
             ::close(fd);
         if (!ok) {
-            failure = std::make_exception_ptr(fileError(error, "Cannot write", targetOf(i)));
+            failure = std::make_exception_ptr(fileError(error, "Cannot write", files[i].target));
             return i;
         }
     }
-    return temporaries.size();
+    return files.size();
+}
+
+// Syncs every folder with `sync`, keeping the first failure.
+void syncEach(const std::vector<std::filesystem::path>& folders, void (*sync)(const std::filesystem::path&),
+              std::exception_ptr& failure) {
+    for (const auto& folder : folders) {
+        try {
+            sync(folder);
+        } catch (const std::system_error&) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
 }
 
 // The batch open on this thread, if any.
@@ -202,7 +212,7 @@ void DurableFileWriter::commit() {
         const int fd = std::exchange(m_fd, -1);
         if (::close(fd) != 0)
             throwFileError(errno, "Cannot write", m_target);
-        t_changes->m_replacements.push_back({m_temporary, m_target});
+        t_changes->m_replacements.push_back({m_target, m_temporary});
         m_committed = true;
         return;
     }
@@ -232,7 +242,7 @@ void DurableBatch::stage(const std::filesystem::path& target, std::initializer_l
                          const std::optional<std::timespec>& fileTime) {
     durableStep();
     m_staged.push_back({target, {}});
-    Staged& staged = m_staged.back();
+    StagedFile& staged = m_staged.back();
     int fd = -1;
     try {
         fd = createTemporary(folderOf(target), target, staged.temporary);
@@ -260,7 +270,7 @@ void DurableBatch::stage(const std::filesystem::path& target, std::initializer_l
 void DurableBatch::sync() noexcept {
     m_syncFailure = nullptr;
     try {
-        m_synced = syncStaged(m_syncFailure);
+        m_synced = syncData(m_staged, m_syncFailure);
     } catch (...) {
         m_syncFailure = std::current_exception();
         m_synced = 0;
@@ -284,7 +294,7 @@ void DurableBatch::commit() {
     // Names point at data only once it is on disk, or a power cut leaves empty files.
     std::size_t renamed = 0;
     for (; renamed < durable; ++renamed) {
-        const Staged& staged = m_staged[renamed];
+        const StagedFile& staged = m_staged[renamed];
         durableStep();
         if (::rename(staged.temporary.c_str(), staged.target.c_str()) != 0) {
             failure = std::make_exception_ptr(fileError(errno, "Cannot replace", staged.target));
@@ -316,14 +326,6 @@ void DurableBatch::commit() {
         std::rethrow_exception(failure);
 }
 
-std::size_t DurableBatch::syncStaged(std::exception_ptr& failure) {
-    std::vector<std::filesystem::path> temporaries;
-    for (const Staged& staged : m_staged)
-        temporaries.push_back(staged.temporary);
-    return syncData(
-        temporaries, [this](std::size_t i) { return m_staged[i].target; }, failure);
-}
-
 void DurableBatch::removeTemporaries(std::size_t from) noexcept {
     for (std::size_t i = from; i < m_staged.size(); ++i)
         ::unlink(m_staged[i].temporary.c_str());
@@ -341,14 +343,7 @@ void removeDurably(const std::vector<std::filesystem::path>& paths) {
         }
         addOnce(folders, folderOf(path));
     }
-    for (const auto& folder : folders) {
-        try {
-            syncDirectory(folder);
-        } catch (const std::system_error&) {
-            if (!failure)
-                failure = std::current_exception();
-        }
-    }
+    syncEach(folders, syncDirectory, failure);
     if (failure)
         std::rethrow_exception(failure);
 }
@@ -389,11 +384,11 @@ ChangeBatch::~ChangeBatch() {
 
 void ChangeBatch::flush() {
     std::exception_ptr failure;
-    const std::size_t synced = syncReplacements(failure);
-    const std::vector<Replacement> replacements = std::exchange(m_replacements, {});
+    const std::size_t synced = syncData(m_replacements, failure);
+    const std::vector<StagedFile> replacements = std::exchange(m_replacements, {});
     std::size_t renamed = 0;
     for (; renamed < synced; ++renamed) {
-        const Replacement& replacement = replacements[renamed];
+        const StagedFile& replacement = replacements[renamed];
         durableStep();
         if (::rename(replacement.temporary.c_str(), replacement.target.c_str()) != 0) {
             if (!failure)
@@ -405,24 +400,9 @@ void ChangeBatch::flush() {
     }
     for (std::size_t i = renamed; i < replacements.size(); ++i)
         ::unlink(replacements[i].temporary.c_str());
-    for (const auto& folder : std::exchange(m_folders, {})) {
-        try {
-            syncDirectoryNow(folder);
-        } catch (const std::system_error&) {
-            if (!failure)
-                failure = std::current_exception();
-        }
-    }
+    syncEach(std::exchange(m_folders, {}), syncDirectoryNow, failure);
     if (failure)
         std::rethrow_exception(failure);
-}
-
-std::size_t ChangeBatch::syncReplacements(std::exception_ptr& failure) {
-    std::vector<std::filesystem::path> temporaries;
-    for (const Replacement& replacement : m_replacements)
-        temporaries.push_back(replacement.temporary);
-    return syncData(
-        temporaries, [this](std::size_t i) { return m_replacements[i].target; }, failure);
 }
 
 void syncDirectory(const std::filesystem::path& folder) {

@@ -17,6 +17,12 @@
 
 namespace platform {
 
+// A file written under a temporary name, waiting to be renamed over its target.
+struct StagedFile {
+    std::filesystem::path target;
+    std::filesystem::path temporary;
+};
+
 class DurableFileWriter {
 public:
     // Creates the temporary file beside `target`.
@@ -88,15 +94,9 @@ public:
     std::size_t committed() const { return m_committed; }
 
 private:
-    struct Staged {
-        std::filesystem::path target;
-        std::filesystem::path temporary;
-    };
-
-    std::size_t syncStaged(std::exception_ptr& failure);
     void removeTemporaries(std::size_t from) noexcept;
 
-    std::vector<Staged> m_staged;
+    std::vector<StagedFile> m_staged;
     std::uint64_t m_bytes = 0;
     std::size_t m_committed = 0;
     // What sync() found: how many leading files are on disk, and why no more.
@@ -148,13 +148,7 @@ public:
 private:
     friend void syncDirectory(const std::filesystem::path& folder);
     friend class DurableFileWriter;
-    struct Replacement {
-        std::filesystem::path temporary;
-        std::filesystem::path target;
-    };
-    std::size_t syncReplacements(std::exception_ptr& failure);
-
-    std::vector<Replacement> m_replacements;
+    std::vector<StagedFile> m_replacements;
     std::vector<std::filesystem::path> m_folders;
     ChangeBatch* m_outer;
 };
