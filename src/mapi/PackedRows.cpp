@@ -143,10 +143,10 @@ bool PackedRows::startsWithPrefix(const Binary& bytes) const {
            std::equal(m_prefix.begin(), m_prefix.end(), bytes.begin());
 }
 
+// The key is built in a buffer kept between rows, so a shape seen before costs no allocation.
 std::uint32_t PackedRows::shapeOf(const Row& row) {
-    std::string key;
-    Shape shape;
-    shape.reserve(row.size());
+    std::string& key = m_shapeKey;
+    key.clear();
     for (const PropValue& value : row) {
         // In the order of PropValue's alternatives.
         constexpr Kind kKinds[] = {Kind::Empty,  Kind::Bool, Kind::Long, Kind::String,
@@ -154,15 +154,19 @@ std::uint32_t PackedRows::shapeOf(const Row& row) {
         Kind kind = kKinds[value.value.index()];
         if (kind == Kind::Binary && startsWithPrefix(value.getBinary()))
             kind = Kind::PrefixedBinary;
-        shape.push_back({value.tag, kind});
         appendFixed(key, value.tag);
         key.push_back(static_cast<char>(kind));
     }
-    const auto [found, added] =
-        m_shapeIds.try_emplace(std::move(key), static_cast<std::uint32_t>(m_shapes.size()));
-    if (added)
-        m_shapes.push_back(std::move(shape));
-    return found->second;
+    if (const auto found = m_shapeIds.find(key); found != m_shapeIds.end())
+        return found->second;
+    Shape shape;
+    for (std::size_t at = 0; at < key.size(); at += sizeof(PropTag) + 1)
+        shape.push_back({fixedFrom<PropTag>(std::string_view(key).substr(at)),
+                         static_cast<Kind>(key[at + sizeof(PropTag)])});
+    const auto id = static_cast<std::uint32_t>(m_shapes.size());
+    m_shapes.push_back(std::move(shape));
+    m_shapeIds.emplace(key, id);
+    return id;
 }
 
 void PackedRows::store(const std::string& encoded) {

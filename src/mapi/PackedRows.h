@@ -73,6 +73,7 @@ private:
     std::vector<std::uint32_t> m_rows;    // each row's offset in its chunk
     std::size_t m_bytes = 0;
     std::string m_scratch;
+    std::string m_shapeKey;
 };
 
 // The variable-length numbers rows are packed with (seven bits a byte), for a provider's extra

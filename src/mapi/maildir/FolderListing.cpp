@@ -23,7 +23,8 @@ FolderListing::FolderListing(std::string folderKey, Binary keyPrefix)
 void FolderListing::add(const std::string& key, const std::string& subfolder, const std::string& fileName,
                         const FileIdentity& identity, const Row& properties) {
     const bool nameIsTail = fileName.starts_with(key);
-    std::string extra;
+    std::string& extra = m_extra;
+    extra.clear();
     extra.push_back(static_cast<char>((subfolder == "cur" ? kInCur : 0) | (nameIsTail ? kNameIsTail : 0)));
     appendPackedNumber(extra, identity.device);
     appendPackedNumber(extra, identity.inode);

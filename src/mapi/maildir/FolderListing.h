@@ -58,6 +58,7 @@ private:
     std::string m_folderKey;
     std::shared_ptr<PackedRows> m_rows;
     std::vector<bool> m_taken;
+    std::string m_extra;                // kept between rows: one buffer for all
     std::vector<std::uint32_t> m_slots; // open addressing by key hash: row number + 1, 0 for free
 };
 
