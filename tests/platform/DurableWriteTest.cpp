@@ -293,7 +293,8 @@ TEST(ChangeBatch, ReplacementsWaitForTheFlushAndAStopAtEveryStepLeavesEachOldOrN
         ASSERT_EQ(testsupport::runStoppedAt(step, [&] { replaceBoth(into); }), testsupport::kStoppedAtStep);
         for (const char* name : {"first", "second"}) {
             const std::string content = TemporaryFolder::readFile(into / name);
-            EXPECT_TRUE(content == "old" || content == std::string("new ") + name) << name << " at step " << step;
+            EXPECT_TRUE(content == "old" || content == std::string("new ") + name)
+                << name << " at step " << step;
         }
     }
 }
