@@ -85,6 +85,9 @@ void MessageBatch::finishBatch(Batch& batch, std::int32_t& currentNumber) {
     }
     std::vector<Pending> pending = std::exchange(batch.pending, {});
     const std::size_t durable = batch.files.committed();
+    // The post-actions' renames and rewrites each leave a message whole; they reach the disk
+    // together, once for the batch instead of once a message.
+    platform::ChangeBatch changes;
     for (std::size_t i = 0; i < durable; ++i) {
         try {
             postAction(pending[i]);
@@ -104,6 +107,14 @@ void MessageBatch::finishBatch(Batch& batch, std::int32_t& currentNumber) {
         }
         // Released when done, so a batch holds its messages no longer than it must.
         pending[i].message.reset();
+    }
+    try {
+        changes.flush();
+    } catch (const std::system_error&) {
+        // Which of the batch's changes reached the disk is not known: the first one is blamed.
+        if (durable > 0)
+            currentNumber = pending[0].number;
+        throw;
     }
     if (failure) {
         currentNumber = pending[durable].number;

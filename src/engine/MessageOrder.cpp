@@ -1,5 +1,7 @@
 #include "engine/MessageOrder.h"
 
+#include <cmath>
+#include <limits>
 #include <numeric>
 #include <stdexcept>
 
@@ -28,11 +30,11 @@ private:
         return sign(m_locale.compareTextIgnoreCase(m_values.subjects[a], m_values.subjects[b]));
     }
 
-    static int compareTimes(const std::optional<double>& a, const std::optional<double>& b) {
-        if (!a || !b) {
+    static int compareTimes(double a, double b) {
+        if (std::isnan(a) || std::isnan(b)) {
             throw std::runtime_error("Invalid variant operation");
         }
-        return *a < *b ? -1 : (*a > *b ? 1 : 0);
+        return a < b ? -1 : (a > b ? 1 : 0);
     }
 
     static int sign(int value) { return (value > 0) - (value < 0); }
@@ -95,7 +97,7 @@ std::string normaliseSubject(std::string_view subject, const platform::Locale& l
 SortValues::SortValues(int sortOrder) : m_sortOrder(sortOrder) {}
 
 void SortValues::add(SortKey key, const platform::Locale& locale) {
-    times.push_back(key.receivedTime);
+    times.push_back(key.receivedTime.value_or(std::numeric_limits<double>::quiet_NaN()));
     if (m_sortOrder == SubjectIgnoringPrefix || m_sortOrder == FromAddress)
         subjects.push_back(normaliseSubject(key.subject, locale));
     else if (m_sortOrder == SubjectLine)

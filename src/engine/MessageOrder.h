@@ -40,7 +40,7 @@ public:
     explicit SortValues(int sortOrder);
     void add(SortKey key, const platform::Locale& locale);
 
-    std::vector<std::optional<double>> times;
+    std::vector<double> times; // NaN for a message without time
     std::vector<std::string> subjects;
 
 private:

@@ -137,7 +137,8 @@ void TEmailMessage::fillFromRow(const mapi::Row& row, TMapiUserFolder& listedFol
             m_listing = std::make_shared<const Listing>(std::move(changed));
         }
         const mapi::Binary& prefix = m_listing->entryIdPrefix;
-        m_entryIdAfterPrefix = value->size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), value->begin());
+        m_entryIdAfterPrefix =
+            value->size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), value->begin());
         const std::size_t skip = m_entryIdAfterPrefix ? prefix.size() : 0;
         texts[EntryIdBytes] = {reinterpret_cast<const char*>(value->data()) + skip, value->size() - skip};
         m_hasEntryId = true;

@@ -32,7 +32,6 @@ template <class T> T fixedFrom(std::string_view bytes) {
     return value;
 }
 
-
 } // namespace
 
 void appendPackedNumber(std::string& out, std::uint64_t value) {
@@ -64,7 +63,11 @@ class PackedRows::Reader {
 public:
     Reader(const PackedRows& rows, std::size_t index) : m_at(rows.start(index)) {
         m_shape = &rows.m_shapes[readNumber(m_at)];
+        const std::size_t extraSize = readNumber(m_at);
+        m_extra = {m_at, extraSize};
+        m_at += extraSize;
     }
+    std::string_view extra() const { return m_extra; }
     std::size_t count() const { return m_shape->size(); }
     Packed next() {
         const Field field = (*m_shape)[m_field++];
@@ -96,14 +99,10 @@ public:
         m_at += size;
         return value;
     }
-    // Only once every value was read.
-    std::string_view extra() {
-        const std::size_t size = readNumber(m_at);
-        return {m_at, size};
-    }
 
 private:
     const char* m_at;
+    std::string_view m_extra;
     const Shape* m_shape = nullptr;
     std::size_t m_field = 0;
 };
@@ -114,6 +113,7 @@ void PackedRows::append(const Row& row, std::string_view extra) {
     std::string& out = m_scratch;
     out.clear();
     appendPackedNumber(out, shapeOf(row));
+    appendBytes(out, extra.data(), extra.size());
     for (const PropValue& value : row) {
         std::visit(
             [&](const auto& v) {
@@ -135,7 +135,6 @@ void PackedRows::append(const Row& row, std::string_view extra) {
             },
             value.value);
     }
-    appendBytes(out, extra.data(), extra.size());
     store(out);
 }
 
@@ -144,59 +143,50 @@ bool PackedRows::startsWithPrefix(const Binary& bytes) const {
            std::equal(m_prefix.begin(), m_prefix.end(), bytes.begin());
 }
 
+// The key is built in a buffer kept between rows, so a shape seen before costs no allocation.
 std::uint32_t PackedRows::shapeOf(const Row& row) {
-    std::string key;
-    Shape shape;
-    shape.reserve(row.size());
+    std::string& key = m_shapeKey;
+    key.clear();
     for (const PropValue& value : row) {
-        Kind kind = Kind::Empty;
-        switch (value.value.index()) {
-        case 1:
-            kind = Kind::Bool;
-            break;
-        case 2:
-            kind = Kind::Long;
-            break;
-        case 3:
-            kind = Kind::String;
-            break;
-        case 4:
-            kind = startsWithPrefix(value.getBinary()) ? Kind::PrefixedBinary : Kind::Binary;
-            break;
-        case 5:
-            kind = Kind::Time;
-            break;
-        case 6:
-            kind = Kind::Error;
-            break;
-        default:
-            break;
-        }
-        shape.push_back({value.tag, kind});
+        // In the order of PropValue's alternatives.
+        constexpr Kind kKinds[] = {Kind::Empty,  Kind::Bool, Kind::Long, Kind::String,
+                                   Kind::Binary, Kind::Time, Kind::Error};
+        Kind kind = kKinds[value.value.index()];
+        if (kind == Kind::Binary && startsWithPrefix(value.getBinary()))
+            kind = Kind::PrefixedBinary;
         appendFixed(key, value.tag);
         key.push_back(static_cast<char>(kind));
     }
-    const auto [found, added] = m_shapeIds.try_emplace(std::move(key), static_cast<std::uint32_t>(m_shapes.size()));
-    if (added)
-        m_shapes.push_back(std::move(shape));
-    return found->second;
+    if (const auto found = m_shapeIds.find(key); found != m_shapeIds.end())
+        return found->second;
+    Shape shape;
+    for (std::size_t at = 0; at < key.size(); at += sizeof(PropTag) + 1)
+        shape.push_back({fixedFrom<PropTag>(std::string_view(key).substr(at)),
+                         static_cast<Kind>(key[at + sizeof(PropTag)])});
+    const auto id = static_cast<std::uint32_t>(m_shapes.size());
+    m_shapes.push_back(std::move(shape));
+    m_shapeIds.emplace(key, id);
+    return id;
 }
 
 void PackedRows::store(const std::string& encoded) {
     if (m_chunks.empty() || m_capacity - m_used < encoded.size()) {
         m_capacity = std::max(kChunkBytes, encoded.size());
-        m_chunks.push_back(std::make_unique<char[]>(m_capacity));
+        m_chunks.push_back(std::make_unique_for_overwrite<char[]>(m_capacity));
+        m_firstRows.push_back(m_rows.size());
         m_used = 0;
     }
     std::memcpy(m_chunks.back().get() + m_used, encoded.data(), encoded.size());
-    m_rows.push_back({static_cast<std::uint32_t>(m_chunks.size() - 1), static_cast<std::uint32_t>(m_used)});
+    m_rows.push_back(static_cast<std::uint32_t>(m_used));
     m_used += encoded.size();
     m_bytes += encoded.size();
 }
 
 const char* PackedRows::start(std::size_t index) const {
-    const Place place = m_rows.at(index);
-    return m_chunks[place.chunk].get() + place.offset;
+    const std::uint32_t offset = m_rows.at(index);
+    const auto chunk =
+        std::upper_bound(m_firstRows.begin(), m_firstRows.end(), index) - m_firstRows.begin() - 1;
+    return m_chunks[static_cast<std::size_t>(chunk)].get() + offset;
 }
 
 PropValue PackedRows::unpack(const Packed& value) const {
@@ -205,7 +195,8 @@ PropValue PackedRows::unpack(const Packed& value) const {
         return PropValue::boolean(value.tag, value.bytes[0] != 0);
     case Kind::Long: {
         const char* at = value.bytes.data();
-        return PropValue::integer(value.tag, static_cast<std::int32_t>(static_cast<std::uint32_t>(readNumber(at))));
+        return PropValue::integer(value.tag,
+                                  static_cast<std::int32_t>(static_cast<std::uint32_t>(readNumber(at))));
     }
     case Kind::String:
         return PropValue::string(value.tag, std::string(value.bytes));
@@ -264,10 +255,17 @@ std::optional<PropValue> PackedRows::find(std::size_t index, PropTag tag) const 
 }
 
 std::string_view PackedRows::extra(std::size_t index) const {
+    return Reader(*this, index).extra();
+}
+
+std::optional<std::string_view> PackedRows::bytesAfterPrefix(std::size_t index, PropTag tag) const {
     Reader reader(*this, index);
-    for (std::size_t i = reader.count(); i > 0; --i)
-        reader.next();
-    return reader.extra();
+    for (std::size_t i = reader.count(); i > 0; --i) {
+        const Packed value = reader.next();
+        if (value.tag == tag)
+            return value.kind == Kind::PrefixedBinary ? std::optional(value.bytes) : std::nullopt;
+    }
+    return std::nullopt;
 }
 
 } // namespace mapi

@@ -4,7 +4,8 @@
 // after another into large chunks of bytes, so a row costs its data and a few bytes, without an
 // allocation per value; binary values that begin with the table's common prefix (a store's entry
 // id, which starts every entry id of its objects) are kept without it. A provider may keep bytes
-// of its own beside each row (where the object lives), given back by extra().
+// of its own beside each row (where the object lives), given back by extra(); they come first in
+// the row, so reading them walks no values.
 //
 // Rows come back as the same PropValues that went in: tags, types and order unchanged.
 
@@ -35,6 +36,9 @@ public:
     // The first value of the row with exactly `tag`; nothing when it has none.
     std::optional<PropValue> find(std::size_t index, PropTag tag) const;
     std::string_view extra(std::size_t index) const;
+    // The bytes after the common prefix of the row's first value with exactly `tag` when that is
+    // a binary value beginning with the prefix; nothing otherwise. Reads without copying.
+    std::optional<std::string_view> bytesAfterPrefix(std::size_t index, PropTag tag) const;
     // Bytes held for the rows' data (not counting the per-row place).
     std::size_t bytes() const { return m_bytes; }
 
@@ -45,10 +49,6 @@ private:
         Kind kind;
     };
     using Shape = std::vector<Field>;
-    struct Place {
-        std::uint32_t chunk;
-        std::uint32_t offset;
-    };
     // One packed value: its tag, kind and bytes (for strings and binaries, without the length).
     struct Packed {
         PropTag tag;
@@ -67,11 +67,13 @@ private:
     std::vector<Shape> m_shapes;
     std::unordered_map<std::string, std::uint32_t> m_shapeIds;
     std::vector<std::unique_ptr<char[]>> m_chunks;
-    std::size_t m_used = 0;     // bytes used of the last chunk
-    std::size_t m_capacity = 0; // its size
-    std::vector<Place> m_rows;
+    std::vector<std::size_t> m_firstRows; // of each chunk
+    std::size_t m_used = 0;               // bytes used of the last chunk
+    std::size_t m_capacity = 0;           // its size
+    std::vector<std::uint32_t> m_rows;    // each row's offset in its chunk
     std::size_t m_bytes = 0;
     std::string m_scratch;
+    std::string m_shapeKey;
 };
 
 // The variable-length numbers rows are packed with (seven bits a byte), for a provider's extra

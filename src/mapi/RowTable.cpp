@@ -50,7 +50,8 @@ RowTable::RowTable(RowSet rows) : RowTable(packed(rows, [](const Row& row) -> co
 RowTable::RowTable(const SharedRows& rows)
     : RowTable(packed(rows, [](const std::shared_ptr<const Row>& row) -> const Row& { return *row; })) {}
 
-RowTable::RowTable(std::shared_ptr<const PackedRows> rows) : m_rows(std::move(rows)), m_order(m_rows->size()) {
+RowTable::RowTable(std::shared_ptr<const PackedRows> rows)
+    : m_rows(std::move(rows)), m_order(m_rows->size()) {
     for (std::uint32_t i = 0; i < m_order.size(); ++i)
         m_order[i] = i;
 }

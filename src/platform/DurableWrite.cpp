@@ -112,6 +112,49 @@ void addOnce(std::vector<std::filesystem::path>& folders, const std::filesystem:
         folders.push_back(folder);
 }
 
+// How many leading files of `files` have their data on disk: one syncfs for each file system of
+// their folders, else each file's own fsync (syncfs also reports write-back errors of other files
+// on the file system, and only a file's own fsync tells which of ours are on disk).
+std::size_t syncData(const std::vector<StagedFile>& files, std::exception_ptr& failure) {
+    if (files.empty())
+        return 0;
+    durableStep();
+    std::vector<std::filesystem::path> folders;
+    for (const StagedFile& file : files)
+        addOnce(folders, folderOf(file.temporary));
+    if (syncFileSystems(folders))
+        return files.size();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        durableStep();
+        const int fd = ::open(files[i].temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        const bool ok = fd >= 0 && ::fsync(fd) == 0;
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (!ok) {
+            failure = std::make_exception_ptr(fileError(error, "Cannot write", files[i].target));
+            return i;
+        }
+    }
+    return files.size();
+}
+
+// Syncs every folder with `sync`, keeping the first failure.
+void syncEach(const std::vector<std::filesystem::path>& folders, void (*sync)(const std::filesystem::path&),
+              std::exception_ptr& failure) {
+    for (const auto& folder : folders) {
+        try {
+            sync(folder);
+        } catch (const std::system_error&) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+}
+
+// The batch open on this thread, if any.
+thread_local ChangeBatch* t_changes = nullptr;
+
 } // namespace
 
 void throwFileError(int error, const std::string& what, const std::filesystem::path& path) {
@@ -164,6 +207,15 @@ void DurableFileWriter::commit() {
         if (::futimens(m_fd, times) != 0)
             throwFileError(errno, "Cannot write", m_target);
     }
+    if (t_changes) {
+        // The batch's flush syncs the data before it renames the file.
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0)
+            throwFileError(errno, "Cannot write", m_target);
+        t_changes->m_replacements.push_back({m_target, m_temporary});
+        m_committed = true;
+        return;
+    }
     // Data must be on disk before the name points at it, or a power cut leaves an empty file.
     durableStep();
     if (::fsync(m_fd) != 0)
@@ -190,7 +242,7 @@ void DurableBatch::stage(const std::filesystem::path& target, std::initializer_l
                          const std::optional<std::timespec>& fileTime) {
     durableStep();
     m_staged.push_back({target, {}});
-    Staged& staged = m_staged.back();
+    StagedFile& staged = m_staged.back();
     int fd = -1;
     try {
         fd = createTemporary(folderOf(target), target, staged.temporary);
@@ -218,7 +270,7 @@ void DurableBatch::stage(const std::filesystem::path& target, std::initializer_l
 void DurableBatch::sync() noexcept {
     m_syncFailure = nullptr;
     try {
-        m_synced = syncStaged(m_syncFailure);
+        m_synced = syncData(m_staged, m_syncFailure);
     } catch (...) {
         m_syncFailure = std::current_exception();
         m_synced = 0;
@@ -242,7 +294,7 @@ void DurableBatch::commit() {
     // Names point at data only once it is on disk, or a power cut leaves empty files.
     std::size_t renamed = 0;
     for (; renamed < durable; ++renamed) {
-        const Staged& staged = m_staged[renamed];
+        const StagedFile& staged = m_staged[renamed];
         durableStep();
         if (::rename(staged.temporary.c_str(), staged.target.c_str()) != 0) {
             failure = std::make_exception_ptr(fileError(errno, "Cannot replace", staged.target));
@@ -259,7 +311,7 @@ void DurableBatch::commit() {
         if (std::find(synced.begin(), synced.end(), folder) != synced.end())
             continue;
         try {
-            syncDirectory(folder);
+            syncDirectoryNow(folder);
         } catch (const std::system_error&) {
             failure = std::current_exception();
             known = i;
@@ -272,32 +324,6 @@ void DurableBatch::commit() {
     m_bytes = 0;
     if (failure)
         std::rethrow_exception(failure);
-}
-
-std::size_t DurableBatch::syncStaged(std::exception_ptr& failure) {
-    if (m_staged.empty())
-        return 0;
-    durableStep();
-    std::vector<std::filesystem::path> folders;
-    for (const Staged& staged : m_staged)
-        addOnce(folders, folderOf(staged.target));
-    if (syncFileSystems(folders))
-        return m_staged.size();
-    // syncfs also reports write-back errors of other files on the file system: each file's own
-    // fsync tells which of ours are on disk.
-    for (std::size_t i = 0; i < m_staged.size(); ++i) {
-        durableStep();
-        const int fd = ::open(m_staged[i].temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        const bool ok = fd >= 0 && ::fsync(fd) == 0;
-        const int error = errno;
-        if (fd >= 0)
-            ::close(fd);
-        if (!ok) {
-            failure = std::make_exception_ptr(fileError(error, "Cannot write", m_staged[i].target));
-            return i;
-        }
-    }
-    return m_staged.size();
 }
 
 void DurableBatch::removeTemporaries(std::size_t from) noexcept {
@@ -317,14 +343,7 @@ void removeDurably(const std::vector<std::filesystem::path>& paths) {
         }
         addOnce(folders, folderOf(path));
     }
-    for (const auto& folder : folders) {
-        try {
-            syncDirectory(folder);
-        } catch (const std::system_error&) {
-            if (!failure)
-                failure = std::current_exception();
-        }
-    }
+    syncEach(folders, syncDirectory, failure);
     if (failure)
         std::rethrow_exception(failure);
 }
@@ -351,7 +370,49 @@ void removeDurably(const std::filesystem::path& path) {
     syncDirectory(folderOf(path));
 }
 
+ChangeBatch::ChangeBatch() : m_outer(t_changes) {
+    t_changes = this;
+}
+
+ChangeBatch::~ChangeBatch() {
+    t_changes = m_outer;
+    try {
+        flush();
+    } catch (const std::system_error&) {
+    }
+}
+
+void ChangeBatch::flush() {
+    std::exception_ptr failure;
+    const std::size_t synced = syncData(m_replacements, failure);
+    const std::vector<StagedFile> replacements = std::exchange(m_replacements, {});
+    std::size_t renamed = 0;
+    for (; renamed < synced; ++renamed) {
+        const StagedFile& replacement = replacements[renamed];
+        durableStep();
+        if (::rename(replacement.temporary.c_str(), replacement.target.c_str()) != 0) {
+            if (!failure)
+                failure = std::make_exception_ptr(fileError(errno, "Cannot replace", replacement.target));
+            break;
+        }
+        addOnce(m_folders, folderOf(replacement.target));
+        addOnce(m_folders, folderOf(replacement.temporary));
+    }
+    for (std::size_t i = renamed; i < replacements.size(); ++i)
+        ::unlink(replacements[i].temporary.c_str());
+    syncEach(std::exchange(m_folders, {}), syncDirectoryNow, failure);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 void syncDirectory(const std::filesystem::path& folder) {
+    if (t_changes)
+        addOnce(t_changes->m_folders, folder);
+    else
+        syncDirectoryNow(folder);
+}
+
+void syncDirectoryNow(const std::filesystem::path& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         throwFileError(errno, "Cannot open folder", folder);

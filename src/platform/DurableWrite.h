@@ -17,6 +17,12 @@
 
 namespace platform {
 
+// A file written under a temporary name, waiting to be renamed over its target.
+struct StagedFile {
+    std::filesystem::path target;
+    std::filesystem::path temporary;
+};
+
 class DurableFileWriter {
 public:
     // Creates the temporary file beside `target`.
@@ -31,7 +37,8 @@ public:
     void write(std::string_view data);
     // The modification time the file gets on commit (a rewritten message keeps its arrival time).
     void setModificationTime(std::int64_t seconds, std::int64_t nanoseconds);
-    // fsync, close, rename over the target, fsync of the folder. Nothing may be written after.
+    // fsync, close, rename over the target, fsync of the folder; only the close while a
+    // ChangeBatch is open on this thread, whose flush does the rest. Nothing may be written after.
     void commit();
     const std::filesystem::path& temporaryPath() const { return m_temporary; }
 
@@ -87,15 +94,9 @@ public:
     std::size_t committed() const { return m_committed; }
 
 private:
-    struct Staged {
-        std::filesystem::path target;
-        std::filesystem::path temporary;
-    };
-
-    std::size_t syncStaged(std::exception_ptr& failure);
     void removeTemporaries(std::size_t from) noexcept;
 
-    std::vector<Staged> m_staged;
+    std::vector<StagedFile> m_staged;
     std::uint64_t m_bytes = 0;
     std::size_t m_committed = 0;
     // What sync() found: how many leading files are on disk, and why no more.
@@ -116,8 +117,41 @@ void renameDurably(const std::filesystem::path& from, const std::filesystem::pat
 // unlink(2) followed by fsync of the folder.
 void removeDurably(const std::filesystem::path& path);
 
-// fsync of a folder, after a name in it was created, renamed or removed.
+// fsync of a folder, after a name in it was created, renamed or removed; gathered instead while
+// a ChangeBatch is open on this thread.
 void syncDirectory(const std::filesystem::path& folder);
+// The same, never gathered: for a step that must follow the folder's new name on disk.
+void syncDirectoryNow(const std::filesystem::path& folder);
+
+// Changes to existing files gathered so that a batch of them reaches the disk together, for
+// post-actions on thousands of messages. While one is open on a thread, syncDirectory() there
+// only records the folder, and DurableFileWriter::commit() there leaves its file written and
+// closed under its temporary name. flush() then makes those files' data durable with one syncfs
+// per file system (fsync of each file where that fails), renames each over its target in the
+// order they came and fsyncs each recorded folder once. No rename precedes its file's data on
+// disk, so a crash leaves every file old or wholly new; until the flush a replacement is not
+// made. Batches nest: an inner one gathers for itself.
+class ChangeBatch {
+public:
+    ChangeBatch();
+    // Flushes what is still gathered, errors ignored: an error path makes durable what it can.
+    ~ChangeBatch();
+    ChangeBatch(const ChangeBatch&) = delete;
+    ChangeBatch& operator=(const ChangeBatch&) = delete;
+
+    // The first failure is thrown once every folder was synced: a file whose data could not be
+    // synced, and every file after it or after a failed rename, keeps its old content.
+    void flush();
+    std::size_t gatheredFolders() const { return m_folders.size(); }
+    std::size_t stagedFiles() const { return m_replacements.size(); }
+
+private:
+    friend void syncDirectory(const std::filesystem::path& folder);
+    friend class DurableFileWriter;
+    std::vector<StagedFile> m_replacements;
+    std::vector<std::filesystem::path> m_folders;
+    ChangeBatch* m_outer;
+};
 
 // Throws std::system_error for `error` (an errno value) with "what 'path'" as the message.
 [[noreturn]] void throwFileError(int error, const std::string& what, const std::filesystem::path& path);

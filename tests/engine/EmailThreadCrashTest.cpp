@@ -92,9 +92,9 @@ TEST(EmailThreadCrash, AMessageIsTaggedOnlyOnceItsWholeFileIsUnderItsName) {
     const long steps = platform::durableStepsTaken() - before;
     const auto expected = finalFiles(temporary / "reference-out");
     ASSERT_EQ(expected.size(), static_cast<std::size_t>(kMessages));
-    // Two steps to stage each file, the sync, a rename each; then each message's rewrite in five
-    // (temporary file, write, time, fsync, rename).
-    ASSERT_EQ(steps, 2 * kMessages + 1 + kMessages + 5 * kMessages);
+    // Two steps to stage each file, the sync, a rename each; then the batch's rewrites: three
+    // steps each to stage (temporary file, write, time), one sync, a rename each.
+    ASSERT_EQ(steps, 2 * kMessages + 1 + kMessages + 3 * kMessages + 1 + kMessages);
 
     int stops = 0;
     for (long step = 1; step <= steps; ++step) {

@@ -228,6 +228,77 @@ TEST(DurableBatch, RemovingFilesTriesEveryOneAndNamesTheFirstFailure) {
     EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
+// The folders of renames made while a change batch is open are synced once each at its flush;
+// a folder that cannot be synced is reported there, after the others were tried, and only there.
+TEST(ChangeBatch, GathersEachFolderOnceAndReportsAFailureAtTheFlush) {
+    TemporaryFolder folder;
+    fs::create_directories(folder / "a");
+    fs::create_directories(folder / "b");
+    const fs::path absent = folder / "gone";
+    {
+        platform::ChangeBatch outer;
+        platform::renameDurably(folder.writeFile("a/1", "1"), folder / "b" / "1");
+        platform::renameDurably(folder.writeFile("a/2", "2"), folder / "b" / "2");
+        EXPECT_EQ(outer.gatheredFolders(), 2u);
+        {
+            platform::ChangeBatch inner;
+            EXPECT_NO_THROW(platform::syncDirectory(absent));
+            EXPECT_EQ(inner.gatheredFolders(), 1u);
+            EXPECT_EQ(outer.gatheredFolders(), 2u);
+            platform::syncDirectory(folder / "a");
+            try {
+                inner.flush();
+                FAIL() << "synced a missing folder";
+            } catch (const std::system_error& error) {
+                EXPECT_EQ(error.code().value(), ENOENT);
+                EXPECT_NE(std::string(error.what()).find(absent.string()), std::string::npos);
+            }
+            EXPECT_EQ(inner.gatheredFolders(), 0u);
+        }
+        EXPECT_NO_THROW(outer.flush());
+        EXPECT_EQ(outer.gatheredFolders(), 0u);
+    }
+    // Outside any batch a folder is synced at once.
+    EXPECT_THROW(platform::syncDirectory(absent), std::system_error);
+    EXPECT_EQ(testsupport::TemporaryFolder::readFile(folder / "b" / "2"), "2");
+}
+
+// A durable write inside a batch replaces its target only at the flush, after the data is synced;
+// stopped at every step, each target is old or wholly new.
+TEST(ChangeBatch, ReplacementsWaitForTheFlushAndAStopAtEveryStepLeavesEachOldOrNew) {
+    const auto replaceBoth = [](const fs::path& into) {
+        platform::ChangeBatch batch;
+        for (const char* name : {"first", "second"}) {
+            platform::DurableFileWriter writer(into / name);
+            writer.write(std::string("new ") + name);
+            writer.commit();
+        }
+        EXPECT_EQ(batch.stagedFiles(), 2u);
+        EXPECT_EQ(TemporaryFolder::readFile(into / "first"), "old");
+        batch.flush();
+    };
+    TemporaryFolder folder;
+    folder.writeFile("whole/first", "old");
+    folder.writeFile("whole/second", "old");
+    const long before = platform::durableStepsTaken();
+    replaceBoth(folder / "whole");
+    const long steps = platform::durableStepsTaken() - before;
+    // Temporary file and write for each, one sync, a rename each.
+    ASSERT_EQ(steps, 2 * 2 + 1 + 2);
+    EXPECT_EQ(TemporaryFolder::readFile(folder / "whole" / "second"), "new second");
+    for (long step = 1; step <= steps; ++step) {
+        const fs::path into = folder / ("stop" + std::to_string(step));
+        folder.writeFile(("stop" + std::to_string(step)) + "/first", "old");
+        folder.writeFile(("stop" + std::to_string(step)) + "/second", "old");
+        ASSERT_EQ(testsupport::runStoppedAt(step, [&] { replaceBoth(into); }), testsupport::kStoppedAtStep);
+        for (const char* name : {"first", "second"}) {
+            const std::string content = TemporaryFolder::readFile(into / name);
+            EXPECT_TRUE(content == "old" || content == std::string("new ") + name)
+                << name << " at step " << step;
+        }
+    }
+}
+
 // Three targets: one replaced, one created, one replaced; each is stopped at every step.
 struct BatchTarget {
     const char* name;

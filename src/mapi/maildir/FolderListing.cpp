@@ -18,13 +18,13 @@ std::uint32_t hashOf(std::string_view key) {
 } // namespace
 
 FolderListing::FolderListing(std::string folderKey, Binary keyPrefix)
-    : m_folderKey(std::move(folderKey)), m_keyPrefix(keyPrefix),
-      m_rows(std::make_shared<PackedRows>(std::move(keyPrefix))) {}
+    : m_folderKey(std::move(folderKey)), m_rows(std::make_shared<PackedRows>(std::move(keyPrefix))) {}
 
 void FolderListing::add(const std::string& key, const std::string& subfolder, const std::string& fileName,
                         const FileIdentity& identity, const Row& properties) {
     const bool nameIsTail = fileName.starts_with(key);
-    std::string extra;
+    std::string& extra = m_extra;
+    extra.clear();
     extra.push_back(static_cast<char>((subfolder == "cur" ? kInCur : 0) | (nameIsTail ? kNameIsTail : 0)));
     appendPackedNumber(extra, identity.device);
     appendPackedNumber(extra, identity.inode);
@@ -33,27 +33,25 @@ void FolderListing::add(const std::string& key, const std::string& subfolder, co
     appendPackedNumber(extra, static_cast<std::uint64_t>(identity.modifiedNanoseconds));
     extra.append(nameIsTail ? std::string_view(fileName).substr(key.size()) : std::string_view(fileName));
     m_rows->append(properties, extra);
-    m_hashes.push_back(hashOf(key));
     m_taken.push_back(false);
-    if (4 * m_hashes.size() > 3 * m_slots.size())
+    if (4 * m_taken.size() > 3 * m_slots.size())
         grow();
-    else {
-        std::size_t slot = m_hashes.back() & (m_slots.size() - 1);
-        while (m_slots[slot] != 0)
-            slot = (slot + 1) & (m_slots.size() - 1);
-        m_slots[slot] = static_cast<std::uint32_t>(m_hashes.size());
-    }
+    else
+        place(m_taken.size() - 1, key);
+}
+
+void FolderListing::place(std::size_t row, std::string_view key) {
+    std::size_t slot = hashOf(key) & (m_slots.size() - 1);
+    while (m_slots[slot] != 0)
+        slot = (slot + 1) & (m_slots.size() - 1);
+    m_slots[slot] = static_cast<std::uint32_t>(row + 1);
 }
 
 // Slots for twice the rows, every row placed again: at most three quarters are ever in use.
 void FolderListing::grow() {
-    m_slots.assign(std::bit_ceil(std::max<std::size_t>(64, 2 * m_hashes.size())), 0);
-    for (std::size_t row = 0; row < m_hashes.size(); ++row) {
-        std::size_t slot = m_hashes[row] & (m_slots.size() - 1);
-        while (m_slots[slot] != 0)
-            slot = (slot + 1) & (m_slots.size() - 1);
-        m_slots[slot] = static_cast<std::uint32_t>(row + 1);
-    }
+    m_slots.assign(std::bit_ceil(std::max<std::size_t>(64, 2 * m_taken.size())), 0);
+    for (std::size_t row = 0; row < m_taken.size(); ++row)
+        place(row, keyOf(row));
 }
 
 std::optional<std::size_t> FolderListing::find(std::string_view key) const {
@@ -62,21 +60,17 @@ std::optional<std::size_t> FolderListing::find(std::string_view key) const {
     const std::uint32_t hash = hashOf(key);
     // The last row listed under a key wins, as a later entry of an index would.
     std::optional<std::size_t> found;
-    for (std::size_t slot = hash & (m_slots.size() - 1); m_slots[slot] != 0; slot = (slot + 1) & (m_slots.size() - 1)) {
+    for (std::size_t slot = hash & (m_slots.size() - 1); m_slots[slot] != 0;
+         slot = (slot + 1) & (m_slots.size() - 1)) {
         const std::size_t row = m_slots[slot] - 1;
-        if (m_hashes[row] == hash && (!found || row > *found) && keyOf(row) == key)
+        if ((!found || row > *found) && keyOf(row) == key)
             found = row;
     }
     return found;
 }
 
-std::string FolderListing::keyOf(std::size_t row) const {
-    const auto entryId = m_rows->find(row, PR_ENTRYID);
-    if (!entryId)
-        return {};
-    const Binary& bytes = entryId->getBinary();
-    return std::string(bytes.begin() + static_cast<std::ptrdiff_t>(std::min(m_keyPrefix.size(), bytes.size())),
-                       bytes.end());
+std::string_view FolderListing::keyOf(std::size_t row) const {
+    return m_rows->bytesAfterPrefix(row, PR_ENTRYID).value_or(std::string_view());
 }
 
 FolderListing::Extra FolderListing::extra(std::size_t row) const {
@@ -95,15 +89,11 @@ FolderListing::Extra FolderListing::extra(std::size_t row) const {
     return extra;
 }
 
-MessageLocation FolderListing::location(std::size_t row) const {
+FolderListing::Listed FolderListing::listed(std::size_t row) const {
     const Extra listed = extra(row);
-    std::string fileName = listed.nameIsTail ? keyOf(row) : std::string();
+    std::string fileName(listed.nameIsTail ? keyOf(row) : std::string_view());
     fileName += listed.name;
-    return {m_folderKey, listed.inCur ? "cur" : "new", std::move(fileName)};
-}
-
-FileIdentity FolderListing::identity(std::size_t row) const {
-    return extra(row).identity;
+    return {{m_folderKey, listed.inCur ? "cur" : "new", std::move(fileName)}, listed.identity};
 }
 
 bool FolderListing::take(std::size_t row) {

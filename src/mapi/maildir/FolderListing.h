@@ -35,8 +35,11 @@ public:
     const std::shared_ptr<PackedRows>& rows() const { return m_rows; }
     // The number of the row listed for `key`; nothing when this listing has none.
     std::optional<std::size_t> find(std::string_view key) const;
-    MessageLocation location(std::size_t row) const;
-    FileIdentity identity(std::size_t row) const;
+    struct Listed {
+        MessageLocation location;
+        FileIdentity identity;
+    };
+    Listed listed(std::size_t row) const;
     // True the first time only: a listed row is handed to one opened message.
     bool take(std::size_t row);
 
@@ -48,14 +51,14 @@ private:
         std::string_view name;
     };
     Extra extra(std::size_t row) const;
-    std::string keyOf(std::size_t row) const;
+    std::string_view keyOf(std::size_t row) const;
     void grow();
+    void place(std::size_t row, std::string_view key);
 
     std::string m_folderKey;
-    Binary m_keyPrefix;
     std::shared_ptr<PackedRows> m_rows;
-    std::vector<std::uint32_t> m_hashes; // of each row's key
     std::vector<bool> m_taken;
+    std::string m_extra;                // kept between rows: one buffer for all
     std::vector<std::uint32_t> m_slots; // open addressing by key hash: row number + 1, 0 for free
 };
 

@@ -32,6 +32,8 @@ void copyThenRemove(const fs::path& from, const fs::path& destinationFolder, con
     writer.setModificationTime(content.identity.modifiedSeconds, content.identity.modifiedNanoseconds);
     writer.commit();
     // Only now that the copy is on disk may the original go; a crash before leaves two copies.
+    // Its new name too, even while the folder syncs of a batch of moves are gathered.
+    platform::syncDirectoryNow(to.parent_path());
     platform::removeDurably(from);
 }
 

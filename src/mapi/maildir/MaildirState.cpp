@@ -192,11 +192,13 @@ std::optional<ListedMessage> MaildirState::takeListed(const std::string& message
     if (!row || !m_takeable->take(*row))
         return std::nullopt;
     // The same identity at the path proves the listed regular file is still there, no link.
-    MessageLocation location = m_takeable->location(*row);
-    const FileIdentity identity = m_takeable->identity(*row);
-    if (knownLocation(messageKey) != location || identityAt(pathOf(location)) != identity)
+    // The newest listing's place is the known one unless the message was changed since.
+    FolderListing::Listed listed = m_takeable->listed(*row);
+    const auto changed = m_changed.find(messageKey);
+    if ((changed != m_changed.end() && changed->second != listed.location) ||
+        identityAt(pathOf(listed.location)) != listed.identity)
         return std::nullopt;
-    return ListedMessage{std::move(location), identity, m_takeable->rows()->row(*row)};
+    return ListedMessage{std::move(listed.location), listed.identity, m_takeable->rows()->row(*row)};
 }
 
 std::optional<MessageLocation> MaildirState::knownLocation(const std::string& messageKey) const {
@@ -204,7 +206,7 @@ std::optional<MessageLocation> MaildirState::knownLocation(const std::string& me
         return changed->second;
     for (auto listing = m_listings.rbegin(); listing != m_listings.rend(); ++listing)
         if (const auto row = (*listing)->find(messageKey))
-            return (*listing)->location(*row);
+            return (*listing)->listed(*row).location;
     return std::nullopt;
 }
 

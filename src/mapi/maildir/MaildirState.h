@@ -90,7 +90,7 @@ private:
     // Consulted before the listings, newest listing first.
     std::unordered_map<std::string, std::optional<MessageLocation>> m_changed;
     std::vector<std::shared_ptr<FolderListing>> m_listings; // newest last, one per folder
-    std::shared_ptr<FolderListing> m_takeable;             // the last listing, if it succeeded
+    std::shared_ptr<FolderListing> m_takeable;              // the last listing, if it succeeded
     HRESULT m_lastCode = S_OK;
     std::string m_lastText;
     std::unique_ptr<platform::WorkerPool> m_workers;

@@ -3,6 +3,7 @@
 #include "mapi/mime/HeaderBlock.h"
 #include "platform/DurableWrite.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -73,7 +74,9 @@ MessageFileContent readMessageHeader(const std::filesystem::path& path) {
     FileDescriptor file(path);
     MessageFileContent content;
     content.identity = identityOf(file.get(), path);
-    std::size_t chunk = kFirstChunk;
+    // A file smaller than the first chunk is read at its size (and a byte more to see its end):
+    // most are, and a buffer of the chunk's size would be zero-filled for nothing.
+    std::size_t chunk = std::min<std::uint64_t>(kFirstChunk, content.identity.size + 1);
     while (readMore(file.get(), path, content.bytes, chunk) && content.bytes.size() < kMaxHeaderBytes &&
            !mime::parseHeaderBlock(content.bytes).complete)
         chunk = content.bytes.size();
