@@ -57,8 +57,6 @@ public:
                 m_inHeader = true;
                 m_preamble = true;
             }
-            if (m_preamble && !empty && text.find_first_not_of(" \t\r") != std::string_view::npos)
-                m_preambleHasText = true;
             if (m_inHeader) {
                 m_header.append(text);
                 if (whole)
@@ -79,13 +77,14 @@ private:
         if (!m_open)
             return;
         m_open = false;
-        const bool preamble = std::exchange(m_preamble, false);
-        if (preamble && !std::exchange(m_preambleHasText, false))
-            return; // only blank lines before the first separator
+        const mime::HeaderBlock block = mime::parseHeaderBlock(m_header);
+        // Bytes before the first separator are a message only when they start with a header:
+        // blank lines or stray text are not (they stay in the file, unlisted).
+        if (std::exchange(m_preamble, false) && block.fields.empty())
+            return;
         m_record.end = next;
         m_record.contentEnd =
             m_previousEmpty && m_previousEmptyStart >= m_record.content ? m_previousEmptyStart : next;
-        const mime::HeaderBlock block = mime::parseHeaderBlock(m_header);
         const mime::HeaderField* id = mime::findField(block, "Message-ID");
         m_record.fingerprint =
             messageFingerprint(m_fromLine, id ? mime::unfoldValue(id->value) : std::string());
@@ -97,7 +96,6 @@ private:
     const MboxRecordSink& m_sink;
     bool m_open = false;
     bool m_preamble = false;
-    bool m_preambleHasText = false;
     bool m_inHeader = false;
     bool m_previousEmpty = false;
     std::uint64_t m_previousEmptyStart = 0;

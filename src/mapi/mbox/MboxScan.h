@@ -1,8 +1,8 @@
 #pragma once
 // One pass over an mbox file that finds its messages. The file is read in large chunks and only
 // each message's separator line and header block are kept while it is read, so a folder of any
-// size costs the memory of its header data. Bytes before the first separator that are more than
-// blank lines are a message of their own (a file whose first message lost its "From " line).
+// size costs the memory of its header data. Bytes before the first separator that begin with a
+// header are a message of their own (a file whose first message lost its "From " line).
 
 #include <cstdint>
 #include <filesystem>

@@ -72,7 +72,7 @@ struct ParsedMboxEntryId {
     FileIdentity listedFile; // inode, size and time of the file then
 };
 
-class MboxState : public std::enable_shared_from_this<MboxState> {
+class MboxState {
 public:
     MboxState(StoreLocation location, std::filesystem::path root, MboxLockTimes lockTimes);
     // Writes the changes still waiting; a failure there leaves those messages as they were.

@@ -79,7 +79,10 @@ private:
 
 TEST(MboxChange, OneRewriteTagsAndMarksEveryMessageKeepingEveryOtherByte) {
     TemporaryFolder temporary;
-    const std::string original = kFrom1 + "Subject: One\nX-Mozilla-Status: 0010\n\n>From quoted\nbody 1\n\n" +
+    // Stray text before the first separator is no message, and stays.
+    const std::string stray = "stray notes\n\n";
+    const std::string original = stray + kFrom1 +
+                                 "Subject: One\nX-Mozilla-Status: 0010\n\n>From quoted\nbody 1\n\n" +
                                  testsupport::withCrLf(kFrom2 + "Subject: Two\nStatus: O\n\nbody 2\n\n") +
                                  kFrom3 + "Subject: Three\n\nbody 3 without end";
     const fs::path file = temporary.writeFile("mbox", original);
@@ -104,7 +107,8 @@ TEST(MboxChange, OneRewriteTagsAndMarksEveryMessageKeepingEveryOtherByte) {
     }
     EXPECT_EQ(rewrites(*store), 1u);
     EXPECT_EQ(readFileText(file),
-              kFrom1 + "Subject: [done] One\nX-Mozilla-Status: 0011\nStatus: RO\n\n>From quoted\nbody 1\n\n" +
+              stray + kFrom1 +
+                  "Subject: [done] One\nX-Mozilla-Status: 0011\nStatus: RO\n\n>From quoted\nbody 1\n\n" +
                   testsupport::withCrLf(
                       kFrom2 + "Subject: [done] Two\nStatus: RO\nX-Mozilla-Status: 0001\n\nbody 2\n\n") +
                   kFrom3 + "Subject: [done] Three\nX-Mozilla-Status: 0001\nStatus: RO\n\nbody 3 without end");

@@ -122,6 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"Lost", "B"},
                   {"no separator\r\n", "b\r\n"}},
         SplitCase{"BlankLinesBeforeTheFirst", "\n\n" + kFrom + "Subject: A\n\na\n", {"A"}, {"a\r\n"}},
+        SplitCase{"TextWithoutHeadersIsNoMessage", "just some notes\n\nand more\n", {}, {}},
         SplitCase{"Empty", "", {}, {}}),
     [](const auto& info) { return info.param.name; });
 
