@@ -200,6 +200,14 @@ void DurableFileWriter::setModificationTime(std::int64_t seconds, std::int64_t n
 }
 
 void DurableFileWriter::commit() {
+    finish(t_changes != nullptr);
+}
+
+void DurableFileWriter::commitNow() {
+    finish(false);
+}
+
+void DurableFileWriter::finish(bool gathered) {
     if (m_setTime) {
         durableStep();
         const timespec times[2] = {{0, UTIME_OMIT},
@@ -207,7 +215,7 @@ void DurableFileWriter::commit() {
         if (::futimens(m_fd, times) != 0)
             throwFileError(errno, "Cannot write", m_target);
     }
-    if (t_changes) {
+    if (gathered) {
         // The batch's flush syncs the data before it renames the file.
         const int fd = std::exchange(m_fd, -1);
         if (::close(fd) != 0)
@@ -229,9 +237,9 @@ void DurableFileWriter::commit() {
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
         throwFileError(errno, "Cannot replace", m_target);
     m_committed = true;
-    syncDirectory(folderOf(m_target));
+    syncDirectoryNow(folderOf(m_target));
     if (folderOf(m_temporary) != folderOf(m_target))
-        syncDirectory(folderOf(m_temporary));
+        syncDirectoryNow(folderOf(m_temporary));
 }
 
 DurableBatch::~DurableBatch() {

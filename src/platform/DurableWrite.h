@@ -40,10 +40,14 @@ public:
     // fsync, close, rename over the target, fsync of the folder; only the close while a
     // ChangeBatch is open on this thread, whose flush does the rest. Nothing may be written after.
     void commit();
+    // The same, never gathered into a ChangeBatch: for a file replaced under locks that are
+    // released right after, so the new name must be in place before they are.
+    void commitNow();
     const std::filesystem::path& temporaryPath() const { return m_temporary; }
 
 private:
     void create(const std::filesystem::path& folder);
+    void finish(bool gathered);
     void discard() noexcept;
 
     std::filesystem::path m_target;

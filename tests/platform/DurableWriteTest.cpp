@@ -299,6 +299,19 @@ TEST(ChangeBatch, ReplacementsWaitForTheFlushAndAStopAtEveryStepLeavesEachOldOrN
     }
 }
 
+// A file replaced under its own locks is in place before they are released, batch or not.
+TEST(ChangeBatch, ACommitNowReplacesAtOnceAndLeavesTheBatchAlone) {
+    TemporaryFolder folder;
+    folder.writeFile("locked", "old");
+    platform::ChangeBatch batch;
+    platform::DurableFileWriter writer(folder / "locked");
+    writer.write("new");
+    writer.commitNow();
+    EXPECT_EQ(TemporaryFolder::readFile(folder / "locked"), "new");
+    EXPECT_EQ(batch.stagedFiles(), 0u);
+    EXPECT_EQ(batch.gatheredFolders(), 0u);
+}
+
 // Three targets: one replaced, one created, one replaced; each is stopped at every step.
 struct BatchTarget {
     const char* name;

@@ -540,7 +540,9 @@ void MboxState::rewrite(FolderFile& folder, const std::vector<Arriving>& arrivin
         }
     }
     output.flush();
-    writer.commit();
+    // Other programs see the new file as soon as the locks are released, and the entries below
+    // describe it: a run's batch of changes must not hold its rename back.
+    writer.commitNow();
 
     folder.entries = std::move(entries);
     folder.byUid.clear();
