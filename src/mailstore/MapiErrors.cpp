@@ -182,6 +182,12 @@ std::optional<std::string> StreamErrorText(mapi::HRESULT code) {
     return std::nullopt;
 }
 
+void RaiseStreamError(const DetailsSource& source, const std::string& context, mapi::HRESULT result) {
+    const auto text = StreamErrorText(result);
+    throw MapiException("Position:" + context + " " + (text ? *text : MapiErrorText(result)) +
+                        source.detailsFor(result));
+}
+
 void CheckStreamResult(const MessageBoxHook& messageBox, const std::string& context, mapi::HRESULT result) {
     if (mapi::succeeded(result))
         return;

@@ -44,6 +44,11 @@ void CheckMapiResult(const DetailsSource& source, const std::string& context, ma
 // The text CheckStreamResult shows for one of the eight stream read codes, or none.
 std::optional<std::string> StreamErrorText(mapi::HRESULT code);
 
+// Raises the MapiException of a failed stream read at `context`, with the stream code's own text
+// where it has one.
+[[noreturn]] void RaiseStreamError(const DetailsSource& source, const std::string& context,
+                                   mapi::HRESULT result);
+
 // For stream reads: a known failure is shown in a message box, any failure is otherwise ignored.
 void CheckStreamResult(const MessageBoxHook& messageBox, const std::string& context, mapi::HRESULT result);
 

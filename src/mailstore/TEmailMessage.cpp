@@ -245,10 +245,14 @@ std::string TEmailMessage::readTextStream(const std::shared_ptr<mapi::IStream>& 
     for (bool first = true;; first = false) {
         std::uint32_t read = 0;
         const mapi::HRESULT hr = stream->Read(buffer.data(), kReadChunk, read);
-        CheckStreamResult(messageBox, label + (first ? "190" : "200"), hr);
+        const std::string context = label + (first ? "190" : "200");
+        CheckStreamResult(messageBox, context, hr);
+        // A body cut short must not be saved as if it were whole: the message would then be
+        // moved or tagged with part of its text lost.
+        if (mapi::failed(hr))
+            RaiseStreamError(details(), context, hr);
         result.append(buffer.data(), std::min(read, kReadChunk));
-        // A failed read ends the body too, so a broken stream cannot keep the loop going.
-        if (read == 0 || mapi::failed(hr))
+        if (read == 0)
             break;
     }
     return result;

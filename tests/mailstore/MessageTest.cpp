@@ -269,10 +269,12 @@ TEST_F(MessageTest, BodyIsSynchronisedOnlyWithoutRtfSupport) {
     EXPECT_EQ(faults->count("RTFSync"), 1u);
 }
 
-TEST_F(MessageTest, StreamFailuresShowBoxesAndKeepWhatWasRead) {
+TEST_F(MessageTest, StreamFailuresShowBoxesAndStopTheBody) {
     add({PropValue::integer(mapi::PR_STORE_SUPPORT_MASK, 0x800)}, std::string(5000, 'q'));
     fail({.operation = "Read", .nth = 2, .result = mapi::hresult(0x80030005)});
-    EXPECT_EQ(only()->Body(), std::string(4095, 'q'));
+    EXPECT_EQ(
+        errorOf([&] { only()->Body(); }),
+        "Position:PlainText200 The caller does not have enough permissions for reading this stream object.");
     EXPECT_EQ(boxes, std::vector<std::string>{"Error: Position:PlainText200 The caller does not have enough "
                                               "permissions for reading this stream object."});
 }
@@ -280,9 +282,18 @@ TEST_F(MessageTest, StreamFailuresShowBoxesAndKeepWhatWasRead) {
 TEST_F(MessageTest, FirstReadFailureIsLabelled190) {
     add({PropValue::integer(mapi::PR_STORE_SUPPORT_MASK, 0x800)}, std::string("abc"));
     fail({.operation = "Read", .result = mapi::hresult(0x8003001D)});
-    EXPECT_EQ(only()->Body(), "");
+    EXPECT_EQ(errorOf([&] { only()->Body(); }).rfind("Position:PlainText190 The write operation", 0), 0u);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].rfind("Error: Position:PlainText190 The write operation", 0), 0u);
+}
+
+// A failure without a text of its own shows no box but still stops: no body is ever cut short.
+TEST_F(MessageTest, UnknownStreamFailureStopsTheBodyWithoutABox) {
+    add({PropValue::integer(mapi::PR_STORE_SUPPORT_MASK, 0x800)}, std::string(5000, 'q'));
+    fail({.operation = "Read", .nth = 2, .result = mapi::MAPI_E_NOT_ENOUGH_MEMORY});
+    EXPECT_EQ(errorOf([&] { only()->Body(); }).rfind("Position:PlainText200 MAPI_E_NOT_ENOUGH_MEMORY", 0),
+              0u);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(MessageTest, ChangeSubjectSavesKeepingTheMessageOpen) {
