@@ -125,7 +125,8 @@ HRESULT ImapFolder::CopyMessages(const std::vector<Binary>& entryList, Iid, IMAP
         for (const auto& [validity, uids] : groups) {
             // The steps done survive a reconnection, so the second try goes on where the cut came.
             int done = 0;
-            m_state->session().run([&](ImapConnection& connection) {
+            // clang 14 cannot capture structured bindings, so these are init-captures of them.
+            m_state->session().run([&, &validity = validity, &uids = uids](ImapConnection& connection) {
                 m_state->selectFor(connection, ImapMessageRef{m_mailbox, validity, 0});
                 if (connection.has("MOVE")) {
                     connection.move(uids, target->m_mailbox);
