@@ -6,6 +6,7 @@
 #include "services/ProductLinks.h"
 #include "ui/MainWindow.h"
 #include "ui/ScopedFlag.h"
+#include "ui/SwitchFile.h"
 #include "ui/TextLines.h"
 
 #include <cerrno>
@@ -31,15 +32,15 @@ std::string upper(const std::string& text) {
     return platform::upperCaseUtf8(text);
 }
 
-// A switch file's lines.
-std::vector<std::string> readLines(const std::string& path) {
+// A switch file's switches.
+std::vector<std::string> readSwitchFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("Cannot open file \"" + path + "\". " + std::strerror(errno));
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
         throw std::runtime_error("Cannot read file \"" + path + "\". " + std::strerror(errno));
-    return splitLines(text);
+    return switchFileSwitches(text);
 }
 
 } // namespace
@@ -84,9 +85,8 @@ void MainWindow::processSwitch(const std::string& argument) {
 void MainWindow::processSwitchFile(const std::string& argument) {
     // Lines go straight to processSwitch: a "/Z=" line is an invalid parameter, a line with a
     // leading blank is ignored.
-    for (const std::string& line : readLines(argument.substr(3)))
-        if (!line.empty())
-            processSwitch(line);
+    for (const std::string& line : readSwitchFile(argument.substr(3)))
+        processSwitch(line);
 }
 
 void MainWindow::AppDDEExecuteMacro(const std::string& command) {
