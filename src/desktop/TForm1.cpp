@@ -87,6 +87,8 @@ TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWi
 }
 
 TForm1::~TForm1() {
+    // The chooser's folder objects belong to the session's stores: they go before the session.
+    delete m_chooser;
     if (m_window)
         m_window->FormDestroy();
 }

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 
+#include <utility>
+
 namespace desktop {
 
 TTstatusForm::TTstatusForm(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TTstatusForm>()) {
@@ -81,19 +83,45 @@ void StatusWindowSink::show() {
     m_form->activateWindow();
 }
 
+StatusWindowSink::StatusWindowSink(TTstatusForm* form) : m_form(form) {
+    m_drawLater.setSingleShot(true);
+    QObject::connect(&m_drawLater, &QTimer::timeout, &m_drawLater, [this] { draw(); });
+}
+
 void StatusWindowSink::setStatusLine(const std::string& text) {
-    if (m_form)
-        m_form->setStatusLine(toQt(text));
+    m_statusLine = text;
+    changed();
 }
 
 void StatusWindowSink::setProgress(int percent) {
-    if (m_form)
-        m_form->setProgress(percent);
+    m_progress = percent;
+    changed();
 }
 
 void StatusWindowSink::setSubject(const std::string& text) {
-    if (m_form)
-        m_form->setSubject(toQt(text));
+    m_subject = text;
+    changed();
+}
+
+void StatusWindowSink::changed() {
+    const auto interval = std::chrono::duration_cast<std::chrono::milliseconds>(kRedrawInterval).count();
+    if (!m_sinceDraw.isValid() || m_sinceDraw.elapsed() >= interval)
+        draw();
+    else if (!m_drawLater.isActive())
+        m_drawLater.start(static_cast<int>(interval - m_sinceDraw.elapsed()));
+}
+
+void StatusWindowSink::draw() {
+    m_drawLater.stop();
+    m_sinceDraw.start();
+    if (!m_form)
+        return;
+    if (m_statusLine)
+        m_form->setStatusLine(toQt(*std::exchange(m_statusLine, std::nullopt)));
+    if (m_progress)
+        m_form->setProgress(*std::exchange(m_progress, std::nullopt));
+    if (m_subject)
+        m_form->setSubject(toQt(*std::exchange(m_subject, std::nullopt)));
 }
 
 bool StatusWindowSink::cancelled() const {
@@ -101,6 +129,7 @@ bool StatusWindowSink::cancelled() const {
 }
 
 void StatusWindowSink::finish() {
+    draw();
     if (m_form)
         m_form->finish();
 }

@@ -6,9 +6,14 @@
 #include "engine/StatusSink.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 
+#include <chrono>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace Ui {
 class TTstatusForm;
@@ -48,10 +53,14 @@ private:
 };
 
 // The run's view of a status window. The window may be closed while the run holds this: every
-// call checks it first, and a closed window counts as a cancel.
+// call checks it first, and a closed window counts as a cancel. The texts reach the window at
+// most every kRedrawInterval, the last of them always: drawing them for every message of a large
+// folder would cost far more than the run itself.
 class StatusWindowSink : public engine::StatusSink {
 public:
-    explicit StatusWindowSink(TTstatusForm* form) : m_form(form) {}
+    static constexpr std::chrono::milliseconds kRedrawInterval{40};
+
+    explicit StatusWindowSink(TTstatusForm* form);
 
     void show() override;
     void setStatusLine(const std::string& text) override;
@@ -64,7 +73,15 @@ public:
     TTstatusForm* form() const { return m_form; }
 
 private:
+    void changed();
+    void draw();
+
     QPointer<TTstatusForm> m_form;
+    std::optional<std::string> m_statusLine;
+    std::optional<std::string> m_subject;
+    std::optional<int> m_progress;
+    QElapsedTimer m_sinceDraw;
+    QTimer m_drawLater;
 };
 
 } // namespace desktop

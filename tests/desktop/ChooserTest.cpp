@@ -66,6 +66,34 @@ private slots:
         chooser->reject();
     }
 
+    void brokenStoreIsAnErrorNodeThatCannotBeChosen() {
+        DesktopFixture f;
+        mapi::StoreLocation broken;
+        broken.displayName = "Broken";
+        broken.url = "maildir:" + (f.folder / "missing").string();
+        f.extraStores = {broken};
+        auto& form = f.start();
+        desktop::TchooseFolder* chooser = form.chooser();
+        chooser->show();
+        auto* tree = chooser->findChild<QTreeWidget*>(QStringLiteral("TreeView"));
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QTreeWidgetItem* error = nullptr;
+        for (int i = 0; i < 3; ++i)
+            if (!QStringList{"Archive", "Personal Folders"}.contains(tree->topLevelItem(i)->text(0)))
+                error = tree->topLevelItem(i);
+        QVERIFY(error);
+        QCOMPARE(error->childCount(), 0);
+        tree->setCurrentItem(error);
+        QCOMPARE(chooser->path(), std::string("Archive"));
+        // The session logging off leaves the chosen identity usable.
+        tree->setCurrentItem(child(tree->topLevelItem(1), "Receipts"));
+        form.window().session().Logoff();
+        chooser->accept();
+        form.window().folderChosen(false, chooser->path(), chooser->selectedFolder());
+        QCOMPARE(form.window().destinationFolder().store()->displayName(), std::string("Personal Folders"));
+        QVERIFY(form.window().destinationFolder().entryId() == chooser->selectedFolder().entryId());
+    }
+
     void browseCancelAndRefresh() {
         DesktopFixture f;
         auto& form = f.start();

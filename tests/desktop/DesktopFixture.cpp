@@ -7,7 +7,10 @@
 
 #include <QTest>
 
+#include "ui/RequestChannel.h"
+
 #include <algorithm>
+#include <future>
 
 namespace desktoptest {
 
@@ -36,8 +39,9 @@ desktop::TForm1& DesktopFixture::start(std::vector<std::string> arguments) {
         location.isDefault = isDefault;
         return location;
     };
-    const mapi::Profile profile{
+    mapi::Profile profile{
         "Work", true, {store("Personal Folders", mailRoot, true), store("Archive", archiveRoot, false)}};
+    profile.stores.insert(profile.stores.end(), extraStores.begin(), extraStores.end());
     const mapi::Profile other{"Home", false, {store("Home Mail", archiveRoot, true)}};
     desktop::DesktopServices services;
     services.mapi = std::make_shared<mapi::ProfileSubsystem>(mapi::fixedProfiles({profile, other}), registry);
@@ -59,12 +63,26 @@ void DesktopFixture::setUpJob() {
     form->setFirstNumber(1);
 }
 
+std::filesystem::path DesktopFixture::saveJob(const std::string& name) {
+    const auto job = folder / name;
+    form->window().SaveFile(job.string());
+    return job;
+}
+
 std::vector<std::string> DesktopFixture::boxTexts() const {
     std::vector<std::string> texts;
     for (const auto& dialog : dialogs.dialogs)
         texts.push_back(dialog.text);
     texts.insert(texts.end(), dialogs.infos.begin(), dialogs.infos.end());
     return texts;
+}
+
+bool DesktopFixture::sendServed(const std::filesystem::path& socket, const std::string& text) {
+    auto reply = std::async(std::launch::async, [socket, text] { return ui::sendRequest(socket, text); });
+    if (!QTest::qWaitFor(
+            [&] { return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }))
+        throw std::runtime_error("no reply from the request channel");
+    return reply.get();
 }
 
 std::vector<std::string> DesktopFixture::outputFiles() const {

@@ -4,6 +4,7 @@
 
 #include "desktop/FileDialogs.h"
 #include "desktop/TForm1.h"
+#include "mapi/StoreProvider.h"
 #include "platform/Hive.h"
 #include "support/FakeDialogService.h"
 #include "support/TemporaryFolder.h"
@@ -57,11 +58,18 @@ public:
         return form->findChild<T*>(QString::fromLatin1(name));
     }
 
+    // The window's job saved as the option file `name` in the test's folder.
+    std::filesystem::path saveJob(const std::string& name);
+
     std::vector<std::string> boxTexts() const;
+    // Sends `text` over the request channel at `socket` while this thread serves events.
+    static bool sendServed(const std::filesystem::path& socket, const std::string& text);
     // Text files written into the output folder.
     std::vector<std::string> outputFiles() const;
 
     testsupport::TemporaryFolder folder;
+    // Stores added to the profile "Work" after its two, before start().
+    std::vector<mapi::StoreLocation> extraStores;
     std::filesystem::path mailRoot;
     std::filesystem::path archiveRoot;
     std::filesystem::path output;

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 namespace desktoptest {
 namespace {
@@ -165,6 +166,17 @@ private slots:
         QCOMPARE(sample->text(), QStringLiteral("Sample filename: mail12.txt"));
     }
 
+    void directoryPicker() {
+        DesktopFixture f;
+        auto& form = f.start();
+        f.files.answers = {QString::fromStdString(f.output.string())};
+        QTest::mouseClick(f.find<QAbstractButton>("DirectoryButton"), Qt::LeftButton);
+        QCOMPARE(form.directory(), f.output.string());
+        QVERIFY(form.window().modified());
+        QTest::mouseDClick(f.find<QLineEdit>("Directory"), Qt::LeftButton);
+        QCOMPARE(f.opened, std::vector<std::string>{f.output.string()});
+    }
+
     void editCommandsGoToTheFocusedControl() {
         DesktopFixture f;
         auto& form = f.start();
@@ -214,6 +226,16 @@ private slots:
             QString::fromStdString(f.opened[0]).contains(QStringLiteral("source=QuenbySoftwareHomePage1")));
         f.find<QAction>("Index1")->trigger();
         QCOMPARE(f.dialogs.infos.back(), std::string("Index is not available yet."));
+        QStringList about;
+        QTimer::singleShot(0, [&about] {
+            QWidget* box = QApplication::activeModalWidget();
+            for (const char* name : {"ProductName", "Version", "Copyright"})
+                about << box->findChild<QLabel*>(QString::fromLatin1(name))->text();
+            box->close();
+        });
+        f.find<QAction>("About1")->trigger();
+        QCOMPARE(about, (QStringList{"Larkspire", "Version 9.8.7",
+                                     QString::fromUtf8("Copyright \u00a9 Quenby Software")}));
     }
 };
 

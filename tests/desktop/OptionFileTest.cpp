@@ -89,9 +89,8 @@ private slots:
     void requestsWhileIdle() {
         DesktopFixture f;
         auto& form = f.start();
-        const auto job = f.folder / "daily.lks";
-        form.window().SaveFile(job.string());
-        form.window().SaveFile((f.folder / "other.lks").string());
+        const auto job = f.saveJob("daily.lks");
+        f.saveJob("other.lks");
         QTest::keyClicks(f.find<QLineEdit>("Directory"), "/w");
         const std::string command = "[FileOpen(\"" + job.string() + "\")]";
         form.requestReceived(command);

@@ -21,7 +21,7 @@ private:
     QProcessEnvironment prepare(DesktopFixture& f, const std::filesystem::path& job) {
         f.start();
         f.setUpJob();
-        f.form->window().SaveFile(job.string());
+        f.saveJob(job.filename().string());
         f.form.reset();
         const auto profiles = f.folder / "profiles.ini";
         std::ofstream(profiles) << "[Work]\ndefault = true\nstore = Personal Folders, maildir:"

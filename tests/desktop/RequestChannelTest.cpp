@@ -8,7 +8,6 @@
 
 #include <QTest>
 
-#include <future>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,33 +15,23 @@
 namespace desktoptest {
 namespace {
 
-// The client's answer, waited for while the window serves events.
-bool sendServed(const std::filesystem::path& socket, const std::string& text) {
-    auto reply = std::async(std::launch::async, [socket, text] { return ui::sendRequest(socket, text); });
-    if (!QTest::qWaitFor(
-            [&] { return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }))
-        throw std::runtime_error("no reply from the request channel");
-    return reply.get();
-}
-
 class RequestChannelTest : public QObject {
     Q_OBJECT
 private slots:
     void requestOpensTheFileAndIsAcknowledged() {
         DesktopFixture f;
         auto& form = f.start();
-        const auto job = f.folder / "daily.lks";
-        form.window().SaveFile(job.string());
-        form.window().SaveFile((f.folder / "other.lks").string());
+        const auto job = f.saveJob("daily.lks");
+        f.saveJob("other.lks");
         desktop::RequestServer server([&form](const std::string& command) { form.requestReceived(command); });
         const auto socket =
             ui::requestSocketPath(f.folder / "run", ui::requestService("/usr/bin/larkspire.bin"));
         QCOMPARE(socket.filename().string(), std::string("larkspire.AppDDE"));
         QVERIFY(server.listen(socket));
 
-        QVERIFY(sendServed(socket, "[FileOpen(\"" + job.string() + "\")]"));
+        QVERIFY(DesktopFixture::sendServed(socket, "[FileOpen(\"" + job.string() + "\")]"));
         QTRY_COMPARE(form.windowTitle(), QStringLiteral("daily.lks - Larkspire"));
-        QVERIFY(sendServed(socket, "[Other]"));
+        QVERIFY(DesktopFixture::sendServed(socket, "[Other]"));
         QTRY_COMPARE(f.dialogs.infos, std::vector<std::string>{"Invalid DDE message [Other]\r\n"});
 
         struct stat info {};

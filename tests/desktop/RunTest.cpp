@@ -3,6 +3,7 @@
 
 #include "DesktopFixture.h"
 #include "DesktopTests.h"
+#include "desktop/RequestServer.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -123,11 +124,18 @@ private slots:
     void optionFileOpenedDuringARunKeepsItsOwnNumber() {
         DesktopFixture f;
         auto& form = f.start();
-        const auto other = f.folder / "other.lks";
         form.setFirstNumber(500);
-        form.window().SaveFile(other.string());
+        const auto other = f.saveJob("other.lks");
         f.setUpJob();
-        goWith(f, [&] { f.form->requestReceived("[FileOpen(\"" + other.string() + "\")]"); });
+        desktop::RequestServer server([&form](const std::string& command) { form.requestReceived(command); });
+        const auto socket = f.folder / "run" / "larkspire.AppDDE";
+        QVERIFY(server.listen(socket));
+        // The request is served while the run pumps events, and the file opened at once.
+        goWith(f, [&] {
+            QVERIFY(DesktopFixture::sendServed(socket, "[FileOpen(\"" + other.string() + "\")]"));
+            QTRY_COMPARE(f.form->windowTitle(), QStringLiteral("other.lks - Larkspire"));
+            QVERIFY(f.form->window().running());
+        });
         QCOMPARE(f.outputFiles().size(), std::size_t(DesktopFixture::kInboxMessages));
         QCOMPARE(form.windowTitle(), QStringLiteral("other.lks - Larkspire"));
         QCOMPARE(form.firstNumber(), 500);
@@ -137,8 +145,7 @@ private slots:
         DesktopFixture f;
         f.start();
         f.setUpJob();
-        const auto job = f.folder / "job.lks";
-        f.form->window().SaveFile(job.string());
+        const auto job = f.saveJob("job.lks");
         f.form.reset();
         f.start({"/F=" + job.string(), "/UPDATECOUNT", "/G", "/Q"});
         QCOMPARE(f.outputFiles().size(), std::size_t(DesktopFixture::kInboxMessages));
