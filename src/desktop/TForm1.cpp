@@ -2,6 +2,7 @@
 
 #include "desktop/QtText.h"
 #include "desktop/TAboutBox.h"
+#include "desktop/WindowTranslation.h"
 #include "platform/ProgramFolder.h"
 #include "services/ProductLinks.h"
 #include "ui_TForm1.h"
@@ -82,6 +83,8 @@ TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWi
     m_chooser = new TchooseFolder(
         m_window->session(), [this](const std::exception& error) { m_window->showApplicationError(error); },
         platform::systemLocale(), this);
+    reportLater(*m_chooser, m_chooser->translationError(),
+                [this](const std::exception& e) { m_window->showApplicationError(e); });
     // The private start-up message: the second half runs once the event loop turns.
     QMetaObject::invokeMethod(this, &TForm1::afterCreate, Qt::QueuedConnection);
 }
@@ -99,6 +102,7 @@ ui::MainWindowServices TForm1::windowServices() {
     services.hive = m_services.hive;
     services.dialogs = m_services.dialogs;
     services.createStatusWindow = [this] { return createStatusWindow(); };
+    services.translateWindow = [this] { translateTexts(); };
     services.shellOpen = [this](const std::string& target) { shellOpen(target); };
     services.chooseFileToOpen = [this]() -> std::optional<std::string> {
         if (const auto path = m_services.files->openOptionFile(this, toQt(platform::programFolder())))
@@ -124,6 +128,13 @@ template <class Action> void TForm1::act(Action&& action) {
         m_closeAfterRun = false;
         close();
     }
+}
+
+void TForm1::translateTexts() {
+    std::exception_ptr error = translateWindow(*this, "TForm1");
+    if (!error)
+        error = translateComboItems(*m_ui->sortOrder, "TForm1");
+    reportLater(*this, error, [this](const std::exception& e) { m_window->showApplicationError(e); });
 }
 
 void TForm1::afterCreate() {
@@ -218,6 +229,8 @@ void TForm1::shellOpen(const std::string& target) {
 
 std::weak_ptr<engine::StatusSink> TForm1::createStatusWindow() {
     auto* form = new TTstatusForm(this);
+    reportLater(*form, form->translationError(),
+                [this](const std::exception& e) { m_window->showApplicationError(e); });
     auto sink = std::make_shared<StatusWindowSink>(form);
     // Released when it closes: the run, holding only a weak pointer, sees it gone.
     connect(form, &TTstatusForm::closed, this, [this, form] {

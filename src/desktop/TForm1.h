@@ -112,6 +112,7 @@ private:
     void connectControls();
     void connectMenus();
     void afterCreate();
+    void translateTexts();
     template <class Action> void act(Action&& action);
     // A slot that runs one handler of the window's logic through act().
     std::function<void()> handlerFor(void (ui::MainWindow::*member)());

@@ -121,6 +121,8 @@ void MainWindow::saveWindowValues() {
 void MainWindow::installLanguage() {
     const std::string path = platform::programFolder() + "Languages/" + m_language + ".ini";
     i18n::SetLoader(std::make_unique<i18n::TStringLoader>(path));
+    if (m_services.translateWindow)
+        m_services.translateWindow();
 }
 
 bool MainWindow::FormCloseQuery() {

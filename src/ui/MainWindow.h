@@ -37,6 +37,9 @@ struct MainWindowServices {
     // The Open and Save dialogs of option files; none when the user cancelled.
     std::function<std::optional<std::string>()> chooseFileToOpen;
     std::function<std::optional<std::string>()> chooseFileToSave;
+    // Translates the window's own texts, once the language file is installed. None: the face
+    // shows no designed texts.
+    std::function<void()> translateWindow;
     // The last steps of the start-up: the update check, then the help contents on a first start
     // or else the tip of the day. None: the face has none of these.
     std::function<void(bool firstStart)> startupExtras;

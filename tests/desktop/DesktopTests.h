@@ -15,5 +15,6 @@ std::unique_ptr<QObject> makeChooserTest();
 std::unique_ptr<QObject> makeRequestChannelTest();
 std::unique_ptr<QObject> makeProfilePromptTest();
 std::unique_ptr<QObject> makeProgramTest();
+std::unique_ptr<QObject> makeTranslationTest();
 
 } // namespace desktoptest
