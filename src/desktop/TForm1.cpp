@@ -2,7 +2,9 @@
 
 #include "desktop/QtText.h"
 #include "desktop/TAboutBox.h"
+#include "desktop/TTLangForm.h"
 #include "desktop/WindowTranslation.h"
+#include "i18n/LanguageChoice.h"
 #include "platform/ProgramFolder.h"
 #include "services/ProductLinks.h"
 #include "ui_TForm1.h"
@@ -69,6 +71,7 @@ TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWi
     m_ui->Recentfiles1->setEnabled(false);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    m_placement = std::make_unique<WindowPlacement>(*this, services::mainWindowPlacement(), m_services.hive);
 
     m_window = std::make_unique<ui::MainWindow>(*this, windowServices());
     m_options = std::make_unique<ui::Options>(*m_window, std::cout, m_services.version);
@@ -83,6 +86,8 @@ TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWi
     m_chooser = new TchooseFolder(
         m_window->session(), [this](const std::exception& error) { m_window->showApplicationError(error); },
         platform::systemLocale(), this);
+    m_chooserPlacement =
+        std::make_unique<WindowPlacement>(*m_chooser, services::folderChooserPlacement(), m_services.hive);
     reportLater(*m_chooser, m_chooser->translationError(),
                 [this](const std::exception& e) { m_window->showApplicationError(e); });
     // The private start-up message: the second half runs once the event loop turns.
@@ -90,6 +95,9 @@ TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWi
 }
 
 TForm1::~TForm1() {
+    m_placement->save();
+    if (m_chooserPlacement)
+        m_chooserPlacement->save();
     // The chooser's folder objects belong to the session's stores: they go before the session.
     delete m_chooser;
     if (m_window)
@@ -202,10 +210,25 @@ void TForm1::connectMenus() {
         about.exec();
     });
     // Entries whose windows come with the help viewer, the tips and the update check.
-    for (QAction* entry : {m_ui->Changelanguage1, m_ui->Contents1, m_ui->Index1, m_ui->ShowTipoftheDay1,
-                           m_ui->LarkspireHomePage1, m_ui->CheckwebforLarkspireupdates1,
-                           m_ui->SubscribetoLarkspireupdatelist1, m_ui->Technicalsupport1, m_ui->helpButton})
+    connect(m_ui->Changelanguage1, &QAction::triggered, this,
+            [this] { act([this] { Changelanguage1Click(); }); });
+    for (QAction* entry : {m_ui->Contents1, m_ui->Index1, m_ui->ShowTipoftheDay1, m_ui->LarkspireHomePage1,
+                           m_ui->CheckwebforLarkspireupdates1, m_ui->SubscribetoLarkspireupdatelist1,
+                           m_ui->Technicalsupport1, m_ui->helpButton})
         connect(entry, &QAction::triggered, this, [this, entry] { notAvailableYet(entry->text()); });
+}
+
+void TForm1::Changelanguage1Click() {
+    TTLangForm chooser(
+        m_services.hive, [this](const std::exception& e) { m_window->showApplicationError(e); }, this);
+    chooser.SelectLanguage(m_window->language());
+    if (chooser.exec() != QDialog::Accepted)
+        return;
+    const i18n::LanguageChoice choice =
+        i18n::chooseLanguage(m_window->language(), chooser.SelectedLanguage(), services::kProductName);
+    if (choice.notice)
+        m_services.dialogs->ShowInfo(*choice.notice);
+    m_window->setLanguage(choice.language);
 }
 
 void TForm1::notAvailableYet(const QString& entry) {
@@ -232,6 +255,9 @@ std::weak_ptr<engine::StatusSink> TForm1::createStatusWindow() {
     reportLater(*form, form->translationError(),
                 [this](const std::exception& e) { m_window->showApplicationError(e); });
     auto sink = std::make_shared<StatusWindowSink>(form);
+    auto placement =
+        std::make_shared<WindowPlacement>(*form, services::statusWindowPlacement(), m_services.hive);
+    connect(form, &TTstatusForm::closed, form, [placement] { placement->save(); });
     // Released when it closes: the run, holding only a weak pointer, sees it gone.
     connect(form, &TTstatusForm::closed, this, [this, form] {
         if (m_status && m_status->form() == form)

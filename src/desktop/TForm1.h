@@ -7,6 +7,7 @@
 #include "desktop/FileDialogs.h"
 #include "desktop/TTstatusForm.h"
 #include "desktop/TchooseFolder.h"
+#include "desktop/WindowPlacement.h"
 #include "mapi/Interfaces.h"
 #include "platform/DialogService.h"
 #include "platform/Hive.h"
@@ -117,6 +118,7 @@ private:
     // A slot that runs one handler of the window's logic through act().
     std::function<void()> handlerFor(void (ui::MainWindow::*member)());
     void chooseFolder(bool source);
+    void Changelanguage1Click();
     void chooseDirectory();
     void browseTextFilesFolder();
     void postEditRequest(const char* slot);
@@ -131,7 +133,9 @@ private:
     QButtonGroup m_emailsToGroup;
     std::unique_ptr<ui::MainWindow> m_window;
     std::unique_ptr<ui::Options> m_options;
+    std::unique_ptr<WindowPlacement> m_placement;
     QPointer<TchooseFolder> m_chooser;
+    std::unique_ptr<WindowPlacement> m_chooserPlacement;
     std::shared_ptr<StatusWindowSink> m_status;
     bool m_created = false;
     bool m_startupDone = false;

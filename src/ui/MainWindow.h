@@ -139,6 +139,8 @@ public:
     // How many "Invalid command line parameter" messages were shown.
     int invalidParameters() const { return m_invalidParameters; }
     const std::string& language() const { return m_language; }
+    // Stored with the window's values; the language file is read at the next start.
+    void setLanguage(std::string language) { m_language = std::move(language); }
     bool showTips() const { return m_showTips; }
     std::int32_t currentTip() const { return m_currentTip; }
     bool firstStart() const { return m_firstStart; }

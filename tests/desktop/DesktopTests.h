@@ -16,5 +16,6 @@ std::unique_ptr<QObject> makeRequestChannelTest();
 std::unique_ptr<QObject> makeProfilePromptTest();
 std::unique_ptr<QObject> makeProgramTest();
 std::unique_ptr<QObject> makeTranslationTest();
+std::unique_ptr<QObject> makePlacementTest();
 
 } // namespace desktoptest

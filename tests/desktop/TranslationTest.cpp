@@ -5,6 +5,7 @@
 #include "DesktopFixture.h"
 #include "DesktopTests.h"
 #include "LanguageFixture.h"
+#include "desktop/TTLangForm.h"
 #include "desktop/TTstatusForm.h"
 #include "desktop/WindowTranslation.h"
 #include "i18n/FormDesigns.h"
@@ -70,6 +71,8 @@ private slots:
         QCOMPARE(missingComponents(*form.chooser(), "TchooseFolder"), QStringList());
         desktop::TTstatusForm status;
         QCOMPARE(missingComponents(status, "TTstatusForm"), QStringList());
+        desktop::TTLangForm languages(nullptr, [](const std::exception&) {});
+        QCOMPARE(missingComponents(languages, "TTLangForm"), QStringList());
     }
 
     void aStartInGermanShowsTheWindowsInGerman() {
@@ -96,6 +99,8 @@ private slots:
         QCOMPARE(status.windowTitle(), QStringLiteral("E-Mails werden verarbeitet..."));
         QCOMPARE(status.findChild<QTableWidget*>("Exceptions")->horizontalHeaderItem(0)->text(),
                  QStringLiteral("E-Mails, die von Hand bearbeitet werden müssen"));
+        desktop::TTLangForm languages(nullptr, [](const std::exception&) {});
+        QCOMPARE(languages.windowTitle(), QStringLiteral("Optionen"));
         QVERIFY(f.boxTexts().empty());
 
         // The dialog font for the window; the fixed-pitch format and sample keep theirs.

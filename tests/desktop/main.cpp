@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
         {"ProfilePromptTest", [] { return desktoptest::makeProfilePromptTest(); }},
         {"ProgramTest", [] { return desktoptest::makeProgramTest(); }},
         {"TranslationTest", [] { return desktoptest::makeTranslationTest(); }},
+        {"PlacementTest", [] { return desktoptest::makePlacementTest(); }},
     };
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     std::vector<char*> rest{argv[0]};
