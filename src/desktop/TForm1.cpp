@@ -3,10 +3,12 @@
 #include "desktop/QtText.h"
 #include "desktop/TAboutBox.h"
 #include "desktop/TTLangForm.h"
+#include "desktop/TfTipOfTheDay.h"
 #include "desktop/WindowTranslation.h"
 #include "i18n/LanguageChoice.h"
 #include "platform/ProgramFolder.h"
 #include "services/ProductLinks.h"
+#include "services/TipOfTheDay.h"
 #include "ui_TForm1.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QStatusTipEvent>
@@ -43,10 +46,19 @@ QString recentEntryText(std::size_t index, const std::string& path) {
     return accelerated + QLatin1Char(' ') + toQt(path).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+constexpr const char* kHelpContext = "helpContext";
+
+// The help context of the window (or the open menu) that F1 was pressed in.
+int helpContextOfF1(QObject* receiver) {
+    const auto* widget = qobject_cast<QWidget*>(receiver);
+    return widget ? widget->window()->property(kHelpContext).toInt() : 0;
+}
+
 } // namespace
 
 TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWidget* parent)
-    : QMainWindow(parent), m_ui(std::make_unique<Ui::TForm1>()), m_services(std::move(services)) {
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::TForm1>()), m_services(std::move(services)),
+      m_help(programFolder() / "help") {
     m_ui->setupUi(this);
     m_profileGroup.addButton(m_ui->profileDefault, 0);
     m_profileGroup.addButton(m_ui->profilePrompt, 1);
@@ -69,6 +81,11 @@ TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWi
         if (!widget->toolTip().isEmpty() && widget->statusTip().isEmpty())
             widget->setStatusTip(widget->toolTip());
     m_ui->Recentfiles1->setEnabled(false);
+    // F1 on an open menu or in another window asks for the help topic of its context number.
+    m_ui->File1->setProperty(kHelpContext, 290);
+    m_ui->Edit1->setProperty(kHelpContext, 1200);
+    m_ui->Help1->setProperty(kHelpContext, 280);
+    qApp->installEventFilter(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     m_placement = std::make_unique<WindowPlacement>(*this, services::mainWindowPlacement(), m_services.hive);
@@ -88,6 +105,7 @@ TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWi
         platform::systemLocale(), this);
     m_chooserPlacement =
         std::make_unique<WindowPlacement>(*m_chooser, services::folderChooserPlacement(), m_services.hive);
+    m_chooser->setProperty(kHelpContext, 210);
     reportLater(*m_chooser, m_chooser->translationError(),
                 [this](const std::exception& e) { m_window->showApplicationError(e); });
     // The private start-up message: the second half runs once the event loop turns.
@@ -102,6 +120,46 @@ TForm1::~TForm1() {
     delete m_chooser;
     if (m_window)
         m_window->FormDestroy();
+    if (m_helpViewer)
+        services::closeHelp(m_help, *m_helpViewer);
+}
+
+std::filesystem::path TForm1::programFolder() const {
+    return m_services.programFolder.empty() ? std::filesystem::path(platform::programFolder())
+                                            : m_services.programFolder;
+}
+
+THelpViewer& TForm1::helpViewer() {
+    if (!m_helpViewer)
+        m_helpViewer = std::make_unique<THelpViewer>(m_help);
+    return *m_helpViewer;
+}
+
+void TForm1::showHelpTopic(int context) {
+    services::showHelpTopic(context, m_help, helpViewer(), *m_services.dialogs);
+}
+
+void TForm1::startupGreeting(bool firstStart) {
+    switch (services::startupGreeting(firstStart, m_window->showTips())) {
+    case services::StartupGreeting::HelpContents:
+        services::showHelpContents(m_help, helpViewer(), *m_services.dialogs);
+        break;
+    case services::StartupGreeting::TipOfTheDay:
+        showTipOfTheDay(false);
+        break;
+    case services::StartupGreeting::Nothing:
+        break;
+    }
+}
+
+void TForm1::showTipOfTheDay(bool forced) {
+    TfTipOfTheDay dialog(
+        programFolder() / "TIPS.TXT", *m_services.dialogs,
+        [this](const std::exception& e) { m_window->showApplicationError(e); }, this);
+    std::int32_t currentTip = m_window->currentTip();
+    bool showTips = m_window->showTips();
+    services::ShowTipOfTheDay(dialog, currentTip, showTips, forced, *m_services.dialogs);
+    m_window->setTipValues(showTips, currentTip);
 }
 
 ui::MainWindowServices TForm1::windowServices() {
@@ -111,6 +169,8 @@ ui::MainWindowServices TForm1::windowServices() {
     services.dialogs = m_services.dialogs;
     services.createStatusWindow = [this] { return createStatusWindow(); };
     services.translateWindow = [this] { translateTexts(); };
+    if (m_services.greetAtStart)
+        services.startupExtras = [this](bool firstStart) { startupGreeting(firstStart); };
     services.shellOpen = [this](const std::string& target) { shellOpen(target); };
     services.chooseFileToOpen = [this]() -> std::optional<std::string> {
         if (const auto path = m_services.files->openOptionFile(this, toQt(platform::programFolder())))
@@ -200,22 +260,31 @@ void TForm1::connectMenus() {
     connect(m_ui->Copy1, &QAction::triggered, this, [this] { postEditRequest("copy"); });
     connect(m_ui->Paste1, &QAction::triggered, this, [this] { postEditRequest("paste"); });
     connect(m_ui->BrowseTextFilesfolder1, &QAction::triggered, this, [this] { browseTextFilesFolder(); });
-    connect(m_ui->QuenbySoftwareHomePage1, &QAction::triggered, this, [this] {
-        act([this] {
-            shellOpen(services::addLinkParameters(services::companyAddress(), "QuenbySoftwareHomePage1"));
+    // The web pages carry the name of the entry chosen; the mailing list takes none.
+    const auto linkEntry = [this](QAction* entry, std::string address, const char* source) {
+        connect(entry, &QAction::triggered, this, [this, address, source] {
+            act([&] { shellOpen(source ? services::addLinkParameters(address, source) : address); });
         });
-    });
+    };
+    linkEntry(m_ui->LarkspireHomePage1, services::productPage(), "LarkspireHomePage1");
+    linkEntry(m_ui->QuenbySoftwareHomePage1, services::companyAddress(), "QuenbySoftwareHomePage1");
+    linkEntry(m_ui->Technicalsupport1, services::supportPage(), "Technicalsupport1");
+    linkEntry(m_ui->SubscribetoLarkspireupdatelist1, services::subscribePage(), nullptr);
+    const auto contents = [this] { services::showHelpContents(m_help, helpViewer(), *m_services.dialogs); };
+    connect(m_ui->Contents1, &QAction::triggered, this, contents);
+    connect(m_ui->helpButton, &QAction::triggered, this, contents);
+    connect(m_ui->Index1, &QAction::triggered, this,
+            [this] { services::showHelpIndex(m_help, helpViewer(), *m_services.dialogs); });
+    connect(m_ui->ShowTipoftheDay1, &QAction::triggered, this,
+            [this] { act([this] { showTipOfTheDay(true); }); });
     connect(m_ui->About1, &QAction::triggered, this, [this] {
         TAboutBox about(toQt(m_services.version), this);
         about.exec();
     });
-    // Entries whose windows come with the help viewer, the tips and the update check.
     connect(m_ui->Changelanguage1, &QAction::triggered, this,
             [this] { act([this] { Changelanguage1Click(); }); });
-    for (QAction* entry : {m_ui->Contents1, m_ui->Index1, m_ui->ShowTipoftheDay1, m_ui->LarkspireHomePage1,
-                           m_ui->CheckwebforLarkspireupdates1, m_ui->SubscribetoLarkspireupdatelist1,
-                           m_ui->Technicalsupport1, m_ui->helpButton})
-        connect(entry, &QAction::triggered, this, [this, entry] { notAvailableYet(entry->text()); });
+    connect(m_ui->CheckwebforLarkspireupdates1, &QAction::triggered, this,
+            [this] { notAvailableYet(m_ui->CheckwebforLarkspireupdates1->text()); });
 }
 
 void TForm1::Changelanguage1Click() {
@@ -242,12 +311,7 @@ void TForm1::shellOpen(const std::string& target) {
         m_services.shellOpen(target);
         return;
     }
-    // The target reaches the clipboard first, so the user can open it by hand if the desktop cannot.
-    QGuiApplication::clipboard()->setText(toQt(target));
-    const QUrl url =
-        target.find("://") != std::string::npos ? QUrl(toQt(target)) : QUrl::fromLocalFile(toQt(target));
-    if (!QDesktopServices::openUrl(url))
-        throw std::runtime_error("Shell command failed. It has been copied to the clipboard.\r\n" + target);
+    services::shellOpen(m_opener, m_clipboard, target);
 }
 
 std::weak_ptr<engine::StatusSink> TForm1::createStatusWindow() {
@@ -255,6 +319,7 @@ std::weak_ptr<engine::StatusSink> TForm1::createStatusWindow() {
     reportLater(*form, form->translationError(),
                 [this](const std::exception& e) { m_window->showApplicationError(e); });
     auto sink = std::make_shared<StatusWindowSink>(form);
+    form->setProperty(kHelpContext, 1130);
     auto placement =
         std::make_shared<WindowPlacement>(*form, services::statusWindowPlacement(), m_services.hive);
     connect(form, &TTstatusForm::closed, form, [placement] { placement->save(); });
@@ -325,6 +390,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        if (const int context = helpContextOfF1(watched)) {
+            showHelpTopic(context);
+            return true;
+        }
+    }
     const bool click = event->type() == QEvent::MouseButtonRelease;
     if (click && watched == m_ui->messageSource && m_ui->messageSource->isEnabled())
         chooseFolder(true);

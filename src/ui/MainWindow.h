@@ -143,6 +143,11 @@ public:
     void setLanguage(std::string language) { m_language = std::move(language); }
     bool showTips() const { return m_showTips; }
     std::int32_t currentTip() const { return m_currentTip; }
+    // After the tip of the day: stored with the window's values.
+    void setTipValues(bool showTips, std::int32_t currentTip) {
+        m_showTips = showTips;
+        m_currentTip = currentTip;
+    }
     bool firstStart() const { return m_firstStart; }
 
 private:

@@ -17,5 +17,6 @@ std::unique_ptr<QObject> makeProfilePromptTest();
 std::unique_ptr<QObject> makeProgramTest();
 std::unique_ptr<QObject> makeTranslationTest();
 std::unique_ptr<QObject> makePlacementTest();
+std::unique_ptr<QObject> makeHelpTest();
 
 } // namespace desktoptest

@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
         {"ProgramTest", [] { return desktoptest::makeProgramTest(); }},
         {"TranslationTest", [] { return desktoptest::makeTranslationTest(); }},
         {"PlacementTest", [] { return desktoptest::makePlacementTest(); }},
+        {"HelpTest", [] { return desktoptest::makeHelpTest(); }},
     };
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     std::vector<char*> rest{argv[0]};
