@@ -48,11 +48,25 @@ QString recentEntryText(std::size_t index, const std::string& path) {
 
 constexpr const char* kHelpContext = "helpContext";
 
-// The help context of the window (or the open menu) that F1 was pressed in.
-int helpContextOfF1(QObject* receiver) {
-    const auto* widget = qobject_cast<QWidget*>(receiver);
-    return widget ? widget->window()->property(kHelpContext).toInt() : 0;
-}
+// Asks for the help topic of the window (or the open menu) that F1 was pressed in, when it has one.
+class HelpKeyFilter : public QObject {
+public:
+    HelpKeyFilter(std::function<void(int context)> showTopic, QObject* parent)
+        : QObject(parent), m_showTopic(std::move(showTopic)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
+            return false;
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        const int context = widget ? widget->window()->property(kHelpContext).toInt() : 0;
+        if (context)
+            m_showTopic(context);
+        return context != 0;
+    }
+
+private:
+    std::function<void(int)> m_showTopic;
+};
 
 } // namespace
 
@@ -85,7 +99,7 @@ TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWi
     m_ui->File1->setProperty(kHelpContext, 290);
     m_ui->Edit1->setProperty(kHelpContext, 1200);
     m_ui->Help1->setProperty(kHelpContext, 280);
-    qApp->installEventFilter(this);
+    qApp->installEventFilter(new HelpKeyFilter([this](int context) { showHelpTopic(context); }, this));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     m_placement = std::make_unique<WindowPlacement>(*this, services::mainWindowPlacement(), m_services.hive);
@@ -390,12 +404,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-        if (const int context = helpContextOfF1(watched)) {
-            showHelpTopic(context);
-            return true;
-        }
-    }
     const bool click = event->type() == QEvent::MouseButtonRelease;
     if (click && watched == m_ui->messageSource && m_ui->messageSource->isEnabled())
         chooseFolder(true);
