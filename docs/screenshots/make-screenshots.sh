@@ -121,6 +121,7 @@ quit
 
 # The same windows in German, chosen as a user does: the hive's "language", read at the start.
 sed -i 's/^"language"=.*/"language"="Deutsch"/' "$XDG_CONFIG_HOME/larkspire/registry.reg"
+rm -f "$work/out/"*
 start "$work/daily.lks"
 shot de-wizard-1-login "$main"
 keys "$main" alt+2
@@ -139,3 +140,11 @@ keys "$chooser" Down Down Down Down Right Down Down
 shot de-folder-chooser "$chooser"
 keys "$chooser" Escape
 quit
+
+# Help, a tip and the update check, in English again.
+sed -i 's/^"language"=.*/"language"="English"/' "$XDG_CONFIG_HOME/larkspire/registry.reg"
+start "$work/daily.lks"
+keys "$main" F1
+shot help "$(window_named "Larkspire Help")"
+keys "$main" alt+h Down Down Return
+shot tip "$(window_named "Tip of the day")"
