@@ -18,5 +18,6 @@ std::unique_ptr<QObject> makeProgramTest();
 std::unique_ptr<QObject> makeTranslationTest();
 std::unique_ptr<QObject> makePlacementTest();
 std::unique_ptr<QObject> makeHelpTest();
+std::unique_ptr<QObject> makePasswordPromptTest();
 
 } // namespace desktoptest
