@@ -4,11 +4,13 @@
 #include "desktop/TAboutBox.h"
 #include "desktop/TTLangForm.h"
 #include "desktop/TfTipOfTheDay.h"
+#include "desktop/TupdateForm.h"
 #include "desktop/WindowTranslation.h"
 #include "i18n/LanguageChoice.h"
 #include "platform/ProgramFolder.h"
 #include "services/ProductLinks.h"
 #include "services/TipOfTheDay.h"
+#include "settings/RegistryPersistence.h"
 #include "ui_TForm1.h"
 
 #include <QApplication>
@@ -153,7 +155,33 @@ void TForm1::showHelpTopic(int context) {
     services::showHelpTopic(context, m_help, helpViewer(), *m_services.dialogs);
 }
 
+void TForm1::showUpdateWindow() {
+    if (!m_update) {
+        const auto key = settings::openProductKey(*m_services.hive, false);
+        services::UpdateCheckServices check{
+            .dialogs = m_services.dialogs,
+            .shellOpen = [this](const std::string& target) { shellOpen(target); },
+            .storeSchedule =
+                [this](const services::UpdateSchedule& schedule) {
+                    platform::HiveKey product = settings::openProductKey(*m_services.hive, true).value();
+                    schedule.write(product);
+                },
+            .post = {},
+            .proxy = services::readProxySettings(key),
+            .networkUser = services::networkUserName(),
+            .updateHost = services::updateHost()};
+        m_update = new TupdateForm(
+            m_window->updateSchedule(), std::move(check), m_services.hive,
+            [this](const std::exception& e) { m_window->showApplicationError(e); }, this);
+    }
+    m_update->show();
+    m_update->raise();
+    m_update->activateWindow();
+}
+
 void TForm1::startupGreeting(bool firstStart) {
+    if (m_window->updateSchedule().UpdateCheckDue(m_window->startedWithArguments(), services::todaySerial()))
+        showUpdateWindow();
     switch (services::startupGreeting(firstStart, m_window->showTips())) {
     case services::StartupGreeting::HelpContents:
         services::showHelpContents(m_help, helpViewer(), *m_services.dialogs);
@@ -298,7 +326,7 @@ void TForm1::connectMenus() {
     connect(m_ui->Changelanguage1, &QAction::triggered, this,
             [this] { act([this] { Changelanguage1Click(); }); });
     connect(m_ui->CheckwebforLarkspireupdates1, &QAction::triggered, this,
-            [this] { notAvailableYet(m_ui->CheckwebforLarkspireupdates1->text()); });
+            [this] { act([this] { showUpdateWindow(); }); });
 }
 
 void TForm1::Changelanguage1Click() {
@@ -312,12 +340,6 @@ void TForm1::Changelanguage1Click() {
     if (choice.notice)
         m_services.dialogs->ShowInfo(*choice.notice);
     m_window->setLanguage(choice.language);
-}
-
-void TForm1::notAvailableYet(const QString& entry) {
-    QString name = entry;
-    name.remove(QLatin1Char('&'));
-    m_services.dialogs->ShowInfo(fromQt(name) + " is not available yet.");
 }
 
 void TForm1::shellOpen(const std::string& target) {

@@ -134,6 +134,7 @@ private:
     void chooseFolder(bool source);
     void Changelanguage1Click();
     void startupGreeting(bool firstStart);
+    void showUpdateWindow();
     void showTipOfTheDay(bool forced);
     void showHelpTopic(int context);
     THelpViewer& helpViewer();
@@ -141,7 +142,6 @@ private:
     void chooseDirectory();
     void browseTextFilesFolder();
     void postEditRequest(const char* slot);
-    void notAvailableYet(const QString& entry);
     void shellOpen(const std::string& target);
     std::weak_ptr<engine::StatusSink> createStatusWindow();
 
@@ -159,6 +159,7 @@ private:
     QtClipboard m_clipboard;
     QPointer<TchooseFolder> m_chooser;
     std::unique_ptr<WindowPlacement> m_chooserPlacement;
+    QPointer<class TupdateForm> m_update; // at most one update window
     std::shared_ptr<StatusWindowSink> m_status;
     bool m_created = false;
     bool m_startupDone = false;

@@ -12,6 +12,7 @@
 #include "platform/DialogService.h"
 #include "platform/Hive.h"
 #include "platform/OptionFileLock.h"
+#include "services/UpdateSchedule.h"
 #include "settings/TSettings.h"
 #include "ui/MainWindowControls.h"
 #include "ui/RecentFiles.h"
@@ -149,6 +150,9 @@ public:
         m_currentTip = currentTip;
     }
     bool firstStart() const { return m_firstStart; }
+    // When the update check next runs by itself; stored with the window's values.
+    services::UpdateSchedule& updateSchedule() { return m_schedule; }
+    bool startedWithArguments() const { return !m_arguments.empty(); }
 
 private:
     void loadWindowValues();
@@ -173,6 +177,7 @@ private:
     bool m_showTips = false;
     std::int32_t m_currentTip = 0;
     bool m_firstStart = true;
+    services::UpdateSchedule m_schedule{0};
     bool m_started = false; // the first half of the start-up has run to its end
     bool m_modified = false;
     bool m_updateCount = false;

@@ -5,6 +5,11 @@
 #include "DesktopFixture.h"
 #include "DesktopTests.h"
 #include "desktop/THelpViewer.h"
+#include "desktop/TupdateForm.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <QAction>
 #include <QApplication>
@@ -70,6 +75,60 @@ private slots:
         f.find<QWidget>("browseFromFolder")->setEnabled(true);
         QTest::mouseClick(f.find<QWidget>("browseFromFolder"), Qt::LeftButton);
         QCOMPARE(shownPage(form), QStringLiteral("choose-folder.html"));
+    }
+
+    // The update check against a server on loopback, reached as the hive's proxy.
+    void theUpdateWindow() {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        bool answer = true;
+        QByteArray request;
+        QPointer<QTcpSocket> held;
+        connect(&server, &QTcpServer::newConnection, [&] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            held = socket;
+            connect(socket, &QTcpSocket::readyRead, [&, socket] {
+                request += socket->readAll();
+                if (answer && request.contains("\r\n\r\n")) {
+                    socket->write("HTTP/1.0 200 OK\r\n\r\nLARKSPIRE,41619.5,,2.3\r\n");
+                    socket->disconnectFromHost();
+                }
+            });
+        });
+        DesktopFixture f;
+        f.hive.createKey(kProductKey)
+            .writeString("proxy", "127.0.0.1:" + std::to_string(server.serverPort()));
+        auto& form = f.start();
+        f.find<QAction>("CheckwebforLarkspireupdates1")->trigger();
+        f.find<QAction>("CheckwebforLarkspireupdates1")->trigger();
+        QCOMPARE(form.findChildren<desktop::TupdateForm*>().size(), 1);
+        QPointer<desktop::TupdateForm> update = form.findChild<desktop::TupdateForm*>();
+        QCOMPARE(update->windowTitle(), QStringLiteral("Larkspire update"));
+        update->findChild<QPushButton*>("okButton")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.infos.size(), std::size_t(1), 20000);
+        QCOMPARE(f.dialogs.infos[0],
+                 "You already have the latest version of Larkspire - no download is necessary");
+        QVERIFY(request.startsWith("GET http://"));
+        QVERIFY(request.contains("/versions.txt?name="));
+        QVERIFY(request.contains("User-Agent: Larkspire\r\n"));
+        update->findChild<QPushButton*>("okButton")->click();
+        QTRY_VERIFY(!update);
+
+        // Closed while the server has not answered: nothing is shown afterwards.
+        answer = false;
+        request.clear();
+        f.find<QAction>("CheckwebforLarkspireupdates1")->trigger();
+        update = form.findChild<desktop::TupdateForm*>();
+        update->findChild<QPushButton*>("okButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(request.contains("\r\n\r\n"), 20000);
+        update->close();
+        QTRY_VERIFY(!update);
+        held->write("HTTP/1.0 200 OK\r\n\r\nLarkspire,50000,,9.9\r\n");
+        held->disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(!held || held->state() == QAbstractSocket::UnconnectedState, 20000);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.dialogs.infos.size(), std::size_t(1));
+        QVERIFY(f.dialogs.dialogs.empty());
     }
 
     void laterStartsShowTheTipOfTheDay() {
