@@ -116,3 +116,35 @@ start "$work/prompt.lks"
 click "$main" 60 260
 prompt=$(window_named "Choose Profile")
 shot login-prompt "$prompt"
+keys "$prompt" Escape
+quit
+
+# The same windows in German, chosen as a user does: the hive's "language", read at the start.
+sed -i 's/^"language"=.*/"language"="Deutsch"/' "$XDG_CONFIG_HOME/larkspire/registry.reg"
+rm -f "$work/out/"*
+start "$work/daily.lks"
+shot de-wizard-1-login "$main"
+keys "$main" alt+2
+shot de-wizard-2-email-folders "$main"
+keys "$main" alt+3
+shot de-wizard-3-output-files "$main"
+keys "$main" alt+4
+shot de-wizard-4-go "$main"
+keys "$main" alt+l
+status=$(window_named "E-Mails werden verarbeitet...")
+shot de-status-after-run "$status"
+keys "$status" Return
+keys "$main" alt+2 alt+a Down Tab Tab space
+chooser=$(window_named "E-Mail-Ordner auswählen")
+keys "$chooser" Down Down Down Down Right Down Down
+shot de-folder-chooser "$chooser"
+keys "$chooser" Escape
+quit
+
+# Help, a tip and the update check, in English again.
+sed -i 's/^"language"=.*/"language"="English"/' "$XDG_CONFIG_HOME/larkspire/registry.reg"
+start "$work/daily.lks"
+keys "$main" F1
+shot help "$(window_named "Larkspire Help")"
+keys "$main" alt+h Down Down Return
+shot tip "$(window_named "Tip of the day")"

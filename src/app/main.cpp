@@ -15,6 +15,7 @@
 #include "ui/RequestChannel.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <sys/ioctl.h>
@@ -55,10 +56,14 @@ bool hasDisplay() {
     return false;
 }
 
+std::filesystem::path requestSocket(const char* programPath) {
+    return ui::requestSocketPath(ui::requestFolder(), ui::requestService(programPath));
+}
+
 // Exit status 0 once the running program acknowledged the request, 1 when none listens.
 int sendRequest(const std::string& text, const char* programPath) {
     try {
-        const auto socket = ui::requestSocketPath(ui::requestFolder(), ui::requestService(programPath));
+        const auto socket = requestSocket(programPath);
         if (ui::sendRequest(socket, text))
             return ui::ExitSuccess;
         std::cerr << "larkspire: no running Larkspire answers at " << socket.string() << "\n";
@@ -66,6 +71,21 @@ int sendRequest(const std::string& text, const char* programPath) {
         std::cerr << "larkspire: " << error.what() << "\n";
     }
     return ui::ExitErrorShown;
+}
+
+// An option file opened from the desktop (its entry runs "larkspire %f"): true when a running copy
+// took it over the request channel.
+bool openedByRunningCopy(const std::filesystem::path& file, const char* programPath) {
+    try {
+        return ui::sendRequest(requestSocket(programPath), "[FileOpen(\"" + file.string() + "\")]");
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool namesRegularFile(const std::string& argument) {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(argument, ignored);
 }
 
 // "--help" and "--version" alone answer without the start-up, which would write to the registry.
@@ -85,6 +105,12 @@ int main(int argc, char** argv) {
     constexpr std::string_view kRequestOption = "--dde-execute=";
     if (arguments.size() == 1 && arguments.front().starts_with(kRequestOption))
         return sendRequest(arguments.front().substr(kRequestOption.size()), argv[0]);
+    if (arguments.size() == 1 && namesRegularFile(arguments.front())) {
+        const std::filesystem::path file = std::filesystem::absolute(arguments.front());
+        if (openedByRunningCopy(file, argv[0]))
+            return ui::ExitSuccess;
+        arguments = {"/F=" + file.string()};
+    }
     const bool console = !arguments.empty() && arguments.front() == "--console";
     if (console)
         arguments.erase(arguments.begin());
@@ -97,11 +123,10 @@ int main(int argc, char** argv) {
     }
 
     if (!console && hasDisplay())
-        return desktop::runDesktop(
-            argc, argv, arguments,
-            desktop::DesktopEnvironment{.hiveFile = platform::defaultHivePath(),
-                                        .version = LARKSPIRE_VERSION,
-                                        .makeMapi = [] { return makeMailSubsystem({}); }});
+        return desktop::runDesktop(argc, argv, arguments,
+                                   desktop::DesktopEnvironment{.hiveFile = platform::defaultHivePath(),
+                                                               .version = LARKSPIRE_VERSION,
+                                                               .makeMapi = makeMailSubsystem});
 
     const ui::ConsoleEnvironment environment{.in = std::cin,
                                              .out = std::cout,

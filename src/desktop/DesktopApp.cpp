@@ -3,6 +3,7 @@
 #include "desktop/QtDialogService.h"
 #include "desktop/RequestServer.h"
 #include "desktop/TForm1.h"
+#include "desktop/TPasswordPrompt.h"
 #include "desktop/TProfilePrompt.h"
 #include "platform/Hive.h"
 #include "ui/RequestChannel.h"
@@ -26,7 +27,7 @@ int runDesktop(int& argc, char** argv, const std::vector<std::string>& arguments
                               platform::DialogKind::Warning, platform::DialogButton::OK, 0);
     });
     QtFileDialogs files;
-    std::shared_ptr<mapi::ProfileSubsystem> mail = env.makeMapi();
+    std::shared_ptr<mapi::ProfileSubsystem> mail = env.makeMapi(TPasswordPrompt::hook());
     mail->setPrompt(TProfilePrompt::hook());
 
     DesktopServices services{.mapi = mail,

@@ -2,6 +2,7 @@
 // The program with its window: the Qt application, the main window, the request channel's
 // server and the message loop, until the main window closes.
 
+#include "mapi/PasswordPrompt.h"
 #include "mapi/ProfileSubsystem.h"
 
 #include <filesystem>
@@ -15,8 +16,8 @@ namespace desktop {
 struct DesktopEnvironment {
     std::filesystem::path hiveFile;
     std::string version;
-    // The mail subsystem; the window fills its login prompt.
-    std::function<std::shared_ptr<mapi::ProfileSubsystem>()> makeMapi;
+    // The mail subsystem with the window's password prompt; the window fills its login prompt.
+    std::function<std::shared_ptr<mapi::ProfileSubsystem>(mapi::PasswordPrompt)> makeMapi;
 };
 
 int runDesktop(int& argc, char** argv, const std::vector<std::string>& arguments,

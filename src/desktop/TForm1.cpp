@@ -2,8 +2,15 @@
 
 #include "desktop/QtText.h"
 #include "desktop/TAboutBox.h"
+#include "desktop/TTLangForm.h"
+#include "desktop/TfTipOfTheDay.h"
+#include "desktop/TupdateForm.h"
+#include "desktop/WindowTranslation.h"
+#include "i18n/LanguageChoice.h"
 #include "platform/ProgramFolder.h"
 #include "services/ProductLinks.h"
+#include "services/TipOfTheDay.h"
+#include "settings/RegistryPersistence.h"
 #include "ui_TForm1.h"
 
 #include <QApplication>
@@ -11,6 +18,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QStatusTipEvent>
@@ -40,10 +48,33 @@ QString recentEntryText(std::size_t index, const std::string& path) {
     return accelerated + QLatin1Char(' ') + toQt(path).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+constexpr const char* kHelpContext = "helpContext";
+
+// Asks for the help topic of the window (or the open menu) that F1 was pressed in, when it has one.
+class HelpKeyFilter : public QObject {
+public:
+    HelpKeyFilter(std::function<void(int context)> showTopic, QObject* parent)
+        : QObject(parent), m_showTopic(std::move(showTopic)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
+            return false;
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        const int context = widget ? widget->window()->property(kHelpContext).toInt() : 0;
+        if (context)
+            m_showTopic(context);
+        return context != 0;
+    }
+
+private:
+    std::function<void(int)> m_showTopic;
+};
+
 } // namespace
 
 TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWidget* parent)
-    : QMainWindow(parent), m_ui(std::make_unique<Ui::TForm1>()), m_services(std::move(services)) {
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::TForm1>()), m_services(std::move(services)),
+      m_help(programFolder() / "help") {
     m_ui->setupUi(this);
     m_profileGroup.addButton(m_ui->profileDefault, 0);
     m_profileGroup.addButton(m_ui->profilePrompt, 1);
@@ -66,8 +97,14 @@ TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWi
         if (!widget->toolTip().isEmpty() && widget->statusTip().isEmpty())
             widget->setStatusTip(widget->toolTip());
     m_ui->Recentfiles1->setEnabled(false);
+    // F1 on an open menu or in another window asks for the help topic of its context number.
+    m_ui->File1->setProperty(kHelpContext, 290);
+    m_ui->Edit1->setProperty(kHelpContext, 1200);
+    m_ui->Help1->setProperty(kHelpContext, 280);
+    qApp->installEventFilter(new HelpKeyFilter([this](int context) { showHelpTopic(context); }, this));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    m_placement = std::make_unique<WindowPlacement>(*this, services::mainWindowPlacement(), m_services.hive);
 
     m_window = std::make_unique<ui::MainWindow>(*this, windowServices());
     m_options = std::make_unique<ui::Options>(*m_window, std::cout, m_services.version);
@@ -82,15 +119,89 @@ TForm1::TForm1(DesktopServices services, std::vector<std::string> arguments, QWi
     m_chooser = new TchooseFolder(
         m_window->session(), [this](const std::exception& error) { m_window->showApplicationError(error); },
         platform::systemLocale(), this);
+    m_chooserPlacement =
+        std::make_unique<WindowPlacement>(*m_chooser, services::folderChooserPlacement(), m_services.hive);
+    m_chooser->setProperty(kHelpContext, 210);
+    reportLater(*m_chooser, m_chooser->translationError(),
+                [this](const std::exception& e) { m_window->showApplicationError(e); });
     // The private start-up message: the second half runs once the event loop turns.
     QMetaObject::invokeMethod(this, &TForm1::afterCreate, Qt::QueuedConnection);
 }
 
 TForm1::~TForm1() {
+    m_placement->save();
+    if (m_chooserPlacement)
+        m_chooserPlacement->save();
     // The chooser's folder objects belong to the session's stores: they go before the session.
     delete m_chooser;
     if (m_window)
         m_window->FormDestroy();
+    if (m_helpViewer)
+        services::closeHelp(m_help, *m_helpViewer);
+}
+
+std::filesystem::path TForm1::programFolder() const {
+    return m_services.programFolder.empty() ? std::filesystem::path(platform::programFolder())
+                                            : m_services.programFolder;
+}
+
+THelpViewer& TForm1::helpViewer() {
+    if (!m_helpViewer)
+        m_helpViewer = std::make_unique<THelpViewer>(m_help);
+    return *m_helpViewer;
+}
+
+void TForm1::showHelpTopic(int context) {
+    services::showHelpTopic(context, m_help, helpViewer(), *m_services.dialogs);
+}
+
+void TForm1::showUpdateWindow() {
+    if (!m_update) {
+        const auto key = settings::openProductKey(*m_services.hive, false);
+        services::UpdateCheckServices check{
+            .dialogs = m_services.dialogs,
+            .shellOpen = [this](const std::string& target) { shellOpen(target); },
+            .storeSchedule =
+                [this](const services::UpdateSchedule& schedule) {
+                    platform::HiveKey product = settings::openProductKey(*m_services.hive, true).value();
+                    schedule.write(product);
+                },
+            .post = {},
+            .proxy = services::readProxySettings(key),
+            .networkUser = services::networkUserName(),
+            .updateHost = services::updateHost()};
+        m_update = new TupdateForm(
+            m_window->updateSchedule(), std::move(check), m_services.hive,
+            [this](const std::exception& e) { m_window->showApplicationError(e); }, this);
+    }
+    m_update->show();
+    m_update->raise();
+    m_update->activateWindow();
+}
+
+void TForm1::startupGreeting(bool firstStart) {
+    if (m_window->updateSchedule().UpdateCheckDue(m_window->startedWithArguments(), services::todaySerial()))
+        showUpdateWindow();
+    switch (services::startupGreeting(firstStart, m_window->showTips())) {
+    case services::StartupGreeting::HelpContents:
+        services::showHelpContents(m_help, helpViewer(), *m_services.dialogs);
+        break;
+    case services::StartupGreeting::TipOfTheDay:
+        showTipOfTheDay(false);
+        break;
+    case services::StartupGreeting::Nothing:
+        break;
+    }
+}
+
+void TForm1::showTipOfTheDay(bool forced) {
+    TfTipOfTheDay dialog(
+        programFolder() / "TIPS.TXT", *m_services.dialogs,
+        [this](const std::exception& e) { m_window->showApplicationError(e); }, this);
+    std::int32_t currentTip = m_window->currentTip();
+    bool showTips = m_window->showTips();
+    services::ShowTipOfTheDay(dialog, currentTip, showTips, forced, *m_services.dialogs);
+    m_window->setTipValues(showTips, currentTip);
 }
 
 ui::MainWindowServices TForm1::windowServices() {
@@ -99,6 +210,9 @@ ui::MainWindowServices TForm1::windowServices() {
     services.hive = m_services.hive;
     services.dialogs = m_services.dialogs;
     services.createStatusWindow = [this] { return createStatusWindow(); };
+    services.translateWindow = [this] { translateTexts(); };
+    if (m_services.greetAtStart)
+        services.startupExtras = [this](bool firstStart) { startupGreeting(firstStart); };
     services.shellOpen = [this](const std::string& target) { shellOpen(target); };
     services.chooseFileToOpen = [this]() -> std::optional<std::string> {
         if (const auto path = m_services.files->openOptionFile(this, toQt(platform::programFolder())))
@@ -124,6 +238,13 @@ template <class Action> void TForm1::act(Action&& action) {
         m_closeAfterRun = false;
         close();
     }
+}
+
+void TForm1::translateTexts() {
+    std::exception_ptr error = translateWindow(*this, "TForm1");
+    if (!error)
+        error = translateComboItems(*m_ui->sortOrder, "TForm1");
+    reportLater(*this, error, [this](const std::exception& e) { m_window->showApplicationError(e); });
 }
 
 void TForm1::afterCreate() {
@@ -181,26 +302,44 @@ void TForm1::connectMenus() {
     connect(m_ui->Copy1, &QAction::triggered, this, [this] { postEditRequest("copy"); });
     connect(m_ui->Paste1, &QAction::triggered, this, [this] { postEditRequest("paste"); });
     connect(m_ui->BrowseTextFilesfolder1, &QAction::triggered, this, [this] { browseTextFilesFolder(); });
-    connect(m_ui->QuenbySoftwareHomePage1, &QAction::triggered, this, [this] {
-        act([this] {
-            shellOpen(services::addLinkParameters(services::companyAddress(), "QuenbySoftwareHomePage1"));
+    // The web pages carry the name of the entry chosen; the mailing list takes none.
+    const auto linkEntry = [this](QAction* entry, std::string address, const char* source) {
+        connect(entry, &QAction::triggered, this, [this, address, source] {
+            act([&] { shellOpen(source ? services::addLinkParameters(address, source) : address); });
         });
-    });
+    };
+    linkEntry(m_ui->LarkspireHomePage1, services::productPage(), "LarkspireHomePage1");
+    linkEntry(m_ui->QuenbySoftwareHomePage1, services::companyAddress(), "QuenbySoftwareHomePage1");
+    linkEntry(m_ui->Technicalsupport1, services::supportPage(), "Technicalsupport1");
+    linkEntry(m_ui->SubscribetoLarkspireupdatelist1, services::subscribePage(), nullptr);
+    const auto contents = [this] { services::showHelpContents(m_help, helpViewer(), *m_services.dialogs); };
+    connect(m_ui->Contents1, &QAction::triggered, this, contents);
+    connect(m_ui->helpButton, &QAction::triggered, this, contents);
+    connect(m_ui->Index1, &QAction::triggered, this,
+            [this] { services::showHelpIndex(m_help, helpViewer(), *m_services.dialogs); });
+    connect(m_ui->ShowTipoftheDay1, &QAction::triggered, this,
+            [this] { act([this] { showTipOfTheDay(true); }); });
     connect(m_ui->About1, &QAction::triggered, this, [this] {
         TAboutBox about(toQt(m_services.version), this);
         about.exec();
     });
-    // Entries whose windows come with the help viewer, the tips and the update check.
-    for (QAction* entry : {m_ui->Changelanguage1, m_ui->Contents1, m_ui->Index1, m_ui->ShowTipoftheDay1,
-                           m_ui->LarkspireHomePage1, m_ui->CheckwebforLarkspireupdates1,
-                           m_ui->SubscribetoLarkspireupdatelist1, m_ui->Technicalsupport1, m_ui->helpButton})
-        connect(entry, &QAction::triggered, this, [this, entry] { notAvailableYet(entry->text()); });
+    connect(m_ui->Changelanguage1, &QAction::triggered, this,
+            [this] { act([this] { Changelanguage1Click(); }); });
+    connect(m_ui->CheckwebforLarkspireupdates1, &QAction::triggered, this,
+            [this] { act([this] { showUpdateWindow(); }); });
 }
 
-void TForm1::notAvailableYet(const QString& entry) {
-    QString name = entry;
-    name.remove(QLatin1Char('&'));
-    m_services.dialogs->ShowInfo(fromQt(name) + " is not available yet.");
+void TForm1::Changelanguage1Click() {
+    TTLangForm chooser(
+        m_services.hive, [this](const std::exception& e) { m_window->showApplicationError(e); }, this);
+    chooser.SelectLanguage(m_window->language());
+    if (chooser.exec() != QDialog::Accepted)
+        return;
+    const i18n::LanguageChoice choice =
+        i18n::chooseLanguage(m_window->language(), chooser.SelectedLanguage(), services::kProductName);
+    if (choice.notice)
+        m_services.dialogs->ShowInfo(*choice.notice);
+    m_window->setLanguage(choice.language);
 }
 
 void TForm1::shellOpen(const std::string& target) {
@@ -208,17 +347,18 @@ void TForm1::shellOpen(const std::string& target) {
         m_services.shellOpen(target);
         return;
     }
-    // The target reaches the clipboard first, so the user can open it by hand if the desktop cannot.
-    QGuiApplication::clipboard()->setText(toQt(target));
-    const QUrl url =
-        target.find("://") != std::string::npos ? QUrl(toQt(target)) : QUrl::fromLocalFile(toQt(target));
-    if (!QDesktopServices::openUrl(url))
-        throw std::runtime_error("Shell command failed. It has been copied to the clipboard.\r\n" + target);
+    services::shellOpen(m_opener, m_clipboard, target);
 }
 
 std::weak_ptr<engine::StatusSink> TForm1::createStatusWindow() {
     auto* form = new TTstatusForm(this);
+    reportLater(*form, form->translationError(),
+                [this](const std::exception& e) { m_window->showApplicationError(e); });
     auto sink = std::make_shared<StatusWindowSink>(form);
+    form->setProperty(kHelpContext, 1130);
+    auto placement =
+        std::make_shared<WindowPlacement>(*form, services::statusWindowPlacement(), m_services.hive);
+    connect(form, &TTstatusForm::closed, form, [placement] { placement->save(); });
     // Released when it closes: the run, holding only a weak pointer, sees it gone.
     connect(form, &TTstatusForm::closed, this, [this, form] {
         if (m_status && m_status->form() == form)

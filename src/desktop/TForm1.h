@@ -4,12 +4,16 @@
 // job logic lives here. Every user action goes through act(), which shows an error in the
 // application's error box and keeps the window open.
 
+#include "desktop/DesktopShell.h"
 #include "desktop/FileDialogs.h"
+#include "desktop/THelpViewer.h"
 #include "desktop/TTstatusForm.h"
 #include "desktop/TchooseFolder.h"
+#include "desktop/WindowPlacement.h"
 #include "mapi/Interfaces.h"
 #include "platform/DialogService.h"
 #include "platform/Hive.h"
+#include "services/HelpFile.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowControls.h"
 #include "ui/Options.h"
@@ -18,6 +22,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,6 +42,10 @@ struct DesktopServices {
     // Opens a document, folder or address on the desktop; none: the desktop's own opener.
     std::function<void(const std::string& target)> shellOpen;
     std::string version;
+    // Where the help pages and the tips file lie; empty: the program folder.
+    std::filesystem::path programFolder;
+    // The help contents on a first start, else the tip of the day, as the start-up ends.
+    bool greetAtStart = true;
 };
 
 class TForm1 : public QMainWindow, public ui::MainWindowControls {
@@ -105,6 +114,12 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+    // The help viewer once help was asked for.
+    THelpViewer* openedHelpViewer() const { return m_helpViewer.get(); }
+
+protected:
     bool event(QEvent* event) override;
 
 private:
@@ -112,14 +127,21 @@ private:
     void connectControls();
     void connectMenus();
     void afterCreate();
+    void translateTexts();
     template <class Action> void act(Action&& action);
     // A slot that runs one handler of the window's logic through act().
     std::function<void()> handlerFor(void (ui::MainWindow::*member)());
     void chooseFolder(bool source);
+    void Changelanguage1Click();
+    void startupGreeting(bool firstStart);
+    void showUpdateWindow();
+    void showTipOfTheDay(bool forced);
+    void showHelpTopic(int context);
+    THelpViewer& helpViewer();
+    std::filesystem::path programFolder() const;
     void chooseDirectory();
     void browseTextFilesFolder();
     void postEditRequest(const char* slot);
-    void notAvailableYet(const QString& entry);
     void shellOpen(const std::string& target);
     std::weak_ptr<engine::StatusSink> createStatusWindow();
 
@@ -130,7 +152,14 @@ private:
     QButtonGroup m_emailsToGroup;
     std::unique_ptr<ui::MainWindow> m_window;
     std::unique_ptr<ui::Options> m_options;
+    std::unique_ptr<WindowPlacement> m_placement;
+    services::HelpFile m_help;
+    std::unique_ptr<THelpViewer> m_helpViewer;
+    QtDesktopOpener m_opener;
+    QtClipboard m_clipboard;
     QPointer<TchooseFolder> m_chooser;
+    std::unique_ptr<WindowPlacement> m_chooserPlacement;
+    QPointer<class TupdateForm> m_update; // at most one update window
     std::shared_ptr<StatusWindowSink> m_status;
     bool m_created = false;
     bool m_startupDone = false;

@@ -1,6 +1,7 @@
 #include "desktop/TTstatusForm.h"
 
 #include "desktop/QtText.h"
+#include "desktop/WindowTranslation.h"
 #include "ui_TTstatusForm.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@ namespace desktop {
 
 TTstatusForm::TTstatusForm(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TTstatusForm>()) {
     m_ui->setupUi(this);
+    m_translationError = translateWindow(*this, "TTstatusForm");
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
     m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet1);

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,9 @@ public:
 
     explicit TTstatusForm(QWidget* parent = nullptr);
     ~TTstatusForm() override;
+
+    // The language file's malformed escape met while the window was translated, for its owner to show.
+    std::exception_ptr translationError() const { return m_translationError; }
 
     void setStatusLine(const QString& text);
     void setProgress(int percent);
@@ -48,6 +52,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::TTstatusForm> m_ui;
+    std::exception_ptr m_translationError;
     ButtonKind m_kind = ButtonKind::Cancel;
     bool m_cancelFlag = false;
 };

@@ -1,6 +1,7 @@
 #include "desktop/TchooseFolder.h"
 
 #include "desktop/QtText.h"
+#include "desktop/WindowTranslation.h"
 #include "i18n/TextLookup.h"
 #include "ui_TchooseFolder.h"
 
@@ -68,6 +69,7 @@ TchooseFolder::TchooseFolder(mailstore::TMapiSession& session,
       m_showError(std::move(showError)), m_locale(locale),
       m_selectedFolder(mailstore::TMapiUserFolder::makeEmpty(nullptr)) {
     m_ui->setupUi(this);
+    m_translationError = translateWindow(*this, "TchooseFolder");
     // The selection stays visible when the tree has no focus.
     QPalette palette = m_ui->TreeView->palette();
     palette.setColor(QPalette::Inactive, QPalette::Highlight,

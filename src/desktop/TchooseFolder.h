@@ -12,6 +12,7 @@
 
 #include <QDialog>
 
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -30,6 +31,9 @@ public:
     TchooseFolder(mailstore::TMapiSession& session, std::function<void(const std::exception&)> showError,
                   const platform::Locale& locale = platform::systemLocale(), QWidget* parent = nullptr);
     ~TchooseFolder() override;
+
+    // The language file's malformed escape met while the window was translated, for its owner to show.
+    std::exception_ptr translationError() const { return m_translationError; }
 
     const std::string& path() const { return m_path; }
     const mailstore::TMapiUserFolder& selectedFolder() const { return *m_selectedFolder; }
@@ -52,6 +56,7 @@ private:
                                                        std::unique_ptr<mailstore::TMapiUserFolder> folder);
 
     std::unique_ptr<Ui::TchooseFolder> m_ui;
+    std::exception_ptr m_translationError;
     mailstore::TMapiSession& m_session;
     std::function<void(const std::exception&)> m_showError;
     const platform::Locale& m_locale;

@@ -106,6 +106,8 @@ void MainWindow::loadWindowValues() {
         m_currentTip = values.currentTip;
     }
     m_firstStart = readFirstStart(*m_services.hive);
+    m_schedule = services::UpdateSchedule::read(settings::openProductKey(*m_services.hive, false),
+                                                services::todaySerial());
 }
 
 void MainWindow::saveWindowValues() {
@@ -116,11 +118,15 @@ void MainWindow::saveWindowValues() {
     values.currentTip = m_currentTip;
     settings::saveMainWindowValues(values, *m_services.hive);
     writeStartValues(*m_services.hive);
+    if (auto key = settings::openProductKey(*m_services.hive, true))
+        m_schedule.write(*key);
 }
 
 void MainWindow::installLanguage() {
     const std::string path = platform::programFolder() + "Languages/" + m_language + ".ini";
     i18n::SetLoader(std::make_unique<i18n::TStringLoader>(path));
+    if (m_services.translateWindow)
+        m_services.translateWindow();
 }
 
 bool MainWindow::FormCloseQuery() {

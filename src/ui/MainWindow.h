@@ -12,6 +12,7 @@
 #include "platform/DialogService.h"
 #include "platform/Hive.h"
 #include "platform/OptionFileLock.h"
+#include "services/UpdateSchedule.h"
 #include "settings/TSettings.h"
 #include "ui/MainWindowControls.h"
 #include "ui/RecentFiles.h"
@@ -37,6 +38,9 @@ struct MainWindowServices {
     // The Open and Save dialogs of option files; none when the user cancelled.
     std::function<std::optional<std::string>()> chooseFileToOpen;
     std::function<std::optional<std::string>()> chooseFileToSave;
+    // Translates the window's own texts, once the language file is installed. None: the face
+    // shows no designed texts.
+    std::function<void()> translateWindow;
     // The last steps of the start-up: the update check, then the help contents on a first start
     // or else the tip of the day. None: the face has none of these.
     std::function<void(bool firstStart)> startupExtras;
@@ -136,9 +140,19 @@ public:
     // How many "Invalid command line parameter" messages were shown.
     int invalidParameters() const { return m_invalidParameters; }
     const std::string& language() const { return m_language; }
+    // Stored with the window's values; the language file is read at the next start.
+    void setLanguage(std::string language) { m_language = std::move(language); }
     bool showTips() const { return m_showTips; }
     std::int32_t currentTip() const { return m_currentTip; }
+    // After the tip of the day: stored with the window's values.
+    void setTipValues(bool showTips, std::int32_t currentTip) {
+        m_showTips = showTips;
+        m_currentTip = currentTip;
+    }
     bool firstStart() const { return m_firstStart; }
+    // When the update check next runs by itself; stored with the window's values.
+    services::UpdateSchedule& updateSchedule() { return m_schedule; }
+    bool startedWithArguments() const { return !m_arguments.empty(); }
 
 private:
     void loadWindowValues();
@@ -163,6 +177,7 @@ private:
     bool m_showTips = false;
     std::int32_t m_currentTip = 0;
     bool m_firstStart = true;
+    services::UpdateSchedule m_schedule{0};
     bool m_started = false; // the first half of the start-up has run to its end
     bool m_modified = false;
     bool m_updateCount = false;

@@ -50,6 +50,8 @@ desktop::TForm1& DesktopFixture::start(std::vector<std::string> arguments) {
     services.files = &files;
     services.shellOpen = [this](const std::string& target) { opened.push_back(target); };
     services.version = "9.8.7";
+    services.programFolder = std::filesystem::path(LARKSPIRE_SOURCE_DIR) / "data";
+    services.greetAtStart = greet;
     form = std::make_unique<desktop::TForm1>(std::move(services), std::move(arguments));
     form->show();
     if (form->created() && !QTest::qWaitFor([this] { return form->startupDone(); }))

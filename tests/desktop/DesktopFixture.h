@@ -70,6 +70,8 @@ public:
     testsupport::TemporaryFolder folder;
     // Stores added to the profile "Work" after its two, before start().
     std::vector<mapi::StoreLocation> extraStores;
+    // The help contents or the tip of the day as the start-up ends, from the shipped data files.
+    bool greet = false;
     std::filesystem::path mailRoot;
     std::filesystem::path archiveRoot;
     std::filesystem::path output;

@@ -15,5 +15,9 @@ std::unique_ptr<QObject> makeChooserTest();
 std::unique_ptr<QObject> makeRequestChannelTest();
 std::unique_ptr<QObject> makeProfilePromptTest();
 std::unique_ptr<QObject> makeProgramTest();
+std::unique_ptr<QObject> makeTranslationTest();
+std::unique_ptr<QObject> makePlacementTest();
+std::unique_ptr<QObject> makeHelpTest();
+std::unique_ptr<QObject> makePasswordPromptTest();
 
 } // namespace desktoptest

@@ -80,6 +80,23 @@ private slots:
         // Nobody serves the socket left behind.
         QCOMPARE(run(environment, {request}), 1);
     }
+
+    // The desktop's entry runs "larkspire %f": a running copy takes the file, else this one opens it.
+    void aFileOpenedFromTheDesktop() {
+        DesktopFixture f;
+        const auto job = f.folder / "daily.lks";
+        const auto environment = prepare(f, job);
+        QProcess window;
+        window.setProcessEnvironment(environment);
+        window.start(QStringLiteral(LARKSPIRE_PROGRAM), {QString::fromStdString(job.string())});
+        QVERIFY(window.waitForStarted());
+        const auto socket = f.folder / "runtime" / "larkspire.AppDDE";
+        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(socket), 20000);
+        QCOMPARE(window.state(), QProcess::Running);
+        QCOMPARE(run(environment, {QString::fromStdString(job.string())}), 0);
+        window.terminate();
+        QVERIFY(window.waitForFinished(20000));
+    }
 };
 
 } // namespace

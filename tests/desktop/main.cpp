@@ -23,6 +23,10 @@ int main(int argc, char** argv) {
         {"RequestChannelTest", [] { return desktoptest::makeRequestChannelTest(); }},
         {"ProfilePromptTest", [] { return desktoptest::makeProfilePromptTest(); }},
         {"ProgramTest", [] { return desktoptest::makeProgramTest(); }},
+        {"TranslationTest", [] { return desktoptest::makeTranslationTest(); }},
+        {"PlacementTest", [] { return desktoptest::makePlacementTest(); }},
+        {"HelpTest", [] { return desktoptest::makeHelpTest(); }},
+        {"PasswordPromptTest", [] { return desktoptest::makePasswordPromptTest(); }},
     };
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     std::vector<char*> rest{argv[0]};
