@@ -2,6 +2,7 @@
 
 #include "mapi/EntryIds.h"
 #include "mapi/RowTable.h"
+#include "mapi/StoreErrors.h"
 #include "mapi/maildir/MaildirName.h"
 #include "mapi/maildir/MessageFile.h"
 #include "mapi/maildir/MessageProps.h"
@@ -25,26 +26,6 @@ constexpr char kMessageTag = 'M';
 // Files whose header blocks one worker reads in a go: enough to make handing over cheap, few
 // enough that every thread gets a share of a small folder.
 constexpr std::size_t kListingRun = 64;
-
-HRESULT codeForErrno(int error) {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return MAPI_E_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return MAPI_E_NO_ACCESS;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return MAPI_E_NOT_ENOUGH_DISK;
-    case ENOMEM:
-        return MAPI_E_NOT_ENOUGH_MEMORY;
-    default:
-        return MAPI_E_DISK_ERROR;
-    }
-}
 
 // The message file names of a folder's new/ and cur/, sorted, dot files and non-files left out.
 std::vector<std::pair<std::string, std::string>> messageFiles(const fs::path& folder) {
@@ -259,15 +240,8 @@ HRESULT MaildirState::fail(HRESULT code, std::string text) {
 }
 
 HRESULT MaildirState::fail(const std::exception& error) {
-    if (const auto* system = dynamic_cast<const std::system_error*>(&error))
-        return fail(system->code().category() == std::generic_category() ||
-                            system->code().category() == std::system_category()
-                        ? codeForErrno(system->code().value())
-                        : MAPI_E_DISK_ERROR,
-                    system->what());
-    if (dynamic_cast<const std::bad_alloc*>(&error))
-        return fail(MAPI_E_NOT_ENOUGH_MEMORY, "Out of memory");
-    return fail(MAPI_E_CALL_FAILED, error.what());
+    return fail(mapiCodeOf(error),
+                dynamic_cast<const std::bad_alloc*>(&error) ? "Out of memory" : error.what());
 }
 
 HRESULT MaildirState::lastError(HRESULT result, std::optional<MapiError>& error) const {
