@@ -148,3 +148,6 @@ keys "$main" F1
 shot help "$(window_named "Larkspire Help")"
 keys "$main" alt+h Down Down Return
 shot tip "$(window_named "Tip of the day")"
+keys "$(window_named "Tip of the day")" Escape
+keys "$main" alt+h Down Down Down Down Down Return
+shot update "$(window_named "Larkspire update")"
