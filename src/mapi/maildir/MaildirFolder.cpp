@@ -1,6 +1,7 @@
 #include "mapi/maildir/MaildirFolder.h"
 
 #include "mapi/RowTable.h"
+#include "mapi/StoreCommon.h"
 #include "mapi/maildir/MaildirMessage.h"
 #include "mapi/maildir/MaildirName.h"
 #include "mapi/maildir/MaildirOperations.h"
@@ -94,18 +95,7 @@ HRESULT MaildirFolder::CopyMessages(const std::vector<Binary>& entryList, Iid, I
     auto* target = dynamic_cast<MaildirFolder*>(&destination);
     if (!target)
         return m_state->fail(MAPI_E_NO_SUPPORT, "Messages can be moved only into Maildir folders");
-    HRESULT first = S_OK;
-    std::size_t moved = 0;
-    for (const auto& entryId : entryList) {
-        const HRESULT hr = moveOne(entryId, *target);
-        if (failed(hr) && first == S_OK)
-            first = hr;
-        if (succeeded(hr))
-            ++moved;
-    }
-    if (failed(first) && moved > 0)
-        return MAPI_W_PARTIAL_COMPLETION;
-    return first;
+    return moveEach(entryList, [this, target](const Binary& entryId) { return moveOne(entryId, *target); });
 }
 
 HRESULT MaildirFolder::moveOne(const Binary& entryId, MaildirFolder& destination) {
