@@ -5,6 +5,7 @@
 #include "mapi/mime/HeaderRepair.h"
 #include "mapi/mime/HtmlText.h"
 #include "mapi/mime/MimeLibrary.h"
+#include "mapi/mime/SimpleStructure.h"
 #include "mapi/mime/TransferDecoding.h"
 
 #include <algorithm>
@@ -85,30 +86,86 @@ std::string readStream(GMimeStream* stream) {
     return bytes;
 }
 
-// The part's content with its transfer encoding undone, as UTF-8.
+// Content with its transfer encoding undone, as UTF-8.
+std::string decodedContent(std::string bytes, TransferEncoding encoding, std::string_view charset) {
+    switch (encoding) {
+    case TransferEncoding::Base64:
+        if (!isPlainlyNotBase64(bytes))
+            bytes = decodeBase64(bytes);
+        break;
+    case TransferEncoding::QuotedPrintable:
+        bytes = decodeQuotedPrintable(bytes);
+        break;
+    case TransferEncoding::Identity:
+        break;
+    }
+    return toUtf8(bytes, charset);
+}
+
+TransferEncoding transferEncodingOf(GMimeDataWrapper* content) {
+    switch (g_mime_data_wrapper_get_encoding(content)) {
+    case GMIME_CONTENT_ENCODING_BASE64:
+        return TransferEncoding::Base64;
+    case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE:
+        return TransferEncoding::QuotedPrintable;
+    default:
+        return TransferEncoding::Identity;
+    }
+}
+
 std::string decodedText(GMimePart* part) {
     GMimeDataWrapper* content = g_mime_part_get_content(part);
     if (!content)
         return {};
-    std::string bytes = readStream(g_mime_data_wrapper_get_stream(content));
-    switch (g_mime_data_wrapper_get_encoding(content)) {
-    case GMIME_CONTENT_ENCODING_BASE64:
-        if (!isPlainlyNotBase64(bytes))
-            bytes = decodeBase64(bytes);
-        break;
-    case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE:
-        bytes = decodeQuotedPrintable(bytes);
-        break;
-    default:
-        break;
-    }
     const char* charset = g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset");
-    return toUtf8(bytes, charset ? charset : "");
+    return decodedContent(readStream(g_mime_data_wrapper_get_stream(content)), transferEncodingOf(content),
+                          charset ? charset : "");
+}
+
+std::string decodedText(const TextPartView* part) {
+    return decodedContent(std::string(part->content), part->encoding, part->charset);
 }
 
 bool isBlank(std::string_view text) {
     return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
+
+// The body among the text parts met in reading order: the first plain part with any text, else
+// the first HTML part as text; a plain part of blanks only (an empty alternative beside an HTML
+// one) is the text only when no other part has any.
+template <typename HtmlPart> class BodyChoice {
+public:
+    // True when `text` is the body.
+    bool offerPlain(std::string text) {
+        if (!isBlank(text)) {
+            m_body = std::move(text);
+            return true;
+        }
+        if (!m_blankPlain)
+            m_blankPlain = std::move(text);
+        return false;
+    }
+    void offerHtml(HtmlPart part) {
+        if (!m_html)
+            m_html = part;
+    }
+    // The text of a multipart recovered without its parts, when nothing better is found.
+    std::optional<std::string> finish(std::optional<std::string> fallback = std::nullopt) {
+        if (m_body)
+            return m_body;
+        if (m_html) {
+            std::string text = htmlToText(decodedText(*m_html));
+            if (!m_blankPlain || !isBlank(text))
+                return text;
+        }
+        return m_blankPlain ? m_blankPlain : fallback;
+    }
+
+private:
+    std::optional<std::string> m_body;
+    std::optional<std::string> m_blankPlain;
+    std::optional<HtmlPart> m_html;
+};
 
 bool isAttachment(GMimeObject* object) {
     GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(object);
@@ -171,11 +228,8 @@ public:
     explicit BodyFinder(GMimeMessage* message) { push(g_mime_message_get_mime_part(message)); }
 
     std::optional<std::string> find() {
-        GMimePart* html = nullptr;
+        BodyChoice<GMimePart*> choice;
         std::optional<std::string> prologueText;
-        // A plain part of blanks only (an empty alternative beside an HTML one) is the text only
-        // when no other part has any.
-        std::optional<std::string> blankPlain;
         while (!m_pending.empty()) {
             GMimeObject* object = m_pending.back();
             m_pending.pop_back();
@@ -189,21 +243,13 @@ public:
                 continue;
             GMimeContentType* type = g_mime_object_get_content_type(object);
             if (!type || g_mime_content_type_is_type(type, "text", "plain")) {
-                std::string text = decodedText(GMIME_PART(object));
-                if (!isBlank(text))
-                    return text;
-                if (!blankPlain)
-                    blankPlain = std::move(text);
-            } else if (!html && g_mime_content_type_is_type(type, "text", "html")) {
-                html = GMIME_PART(object);
+                if (choice.offerPlain(decodedText(GMIME_PART(object))))
+                    break;
+            } else if (g_mime_content_type_is_type(type, "text", "html")) {
+                choice.offerHtml(GMIME_PART(object));
             }
         }
-        if (html) {
-            std::string text = htmlToText(decodedText(html));
-            if (!blankPlain || !isBlank(text))
-                return text;
-        }
-        return blankPlain ? blankPlain : prologueText;
+        return choice.finish(std::move(prologueText));
     }
 
 private:
@@ -258,12 +304,21 @@ std::string finished(std::string text) {
     return toCrLf(text);
 }
 
-} // namespace
+std::optional<std::string> textOfParts(const std::vector<TextPartView>& parts) {
+    BodyChoice<const TextPartView*> choice;
+    for (const TextPartView& part : parts) {
+        if (!part.html) {
+            if (choice.offerPlain(decodedText(&part)))
+                break;
+        } else {
+            choice.offerHtml(&part);
+        }
+    }
+    return choice.finish();
+}
 
-std::optional<std::string> plainTextBody(std::string_view message) {
+std::optional<std::string> bodyText(std::string_view message, bool shortcut) {
     parserOptions();
-    // GMime decodes the message's header fields while it parses.
-    keepConvertersFor(message.substr(0, std::min(message.find("\n\n"), message.find("\n\r\n"))));
     const std::optional<std::string> mended = mendedForReading(message);
     if (mended)
         message = *mended;
@@ -272,19 +327,36 @@ std::optional<std::string> plainTextBody(std::string_view message) {
     const HeaderBlock block = parseHeaderBlock(message);
     // A first line that is no field (nor a stray continuation): no header block, as the listing
     // reads it, so the whole file is the text. GMime would read a colon in it as a field.
-    const bool headerless =
-        block.fields.empty() && std::string_view(" \t\r\n").find(message[0]) == std::string_view::npos;
-    // Declared first so it outlives the message parsed from it.
-    const BorrowedStream source(withBoundedParts(message, block));
-    auto parsed = headerless ? nullptr : parseMessage(source.get());
-    if (!parsed)
+    if (block.fields.empty() && std::string_view(" \t\r\n").find(message[0]) == std::string_view::npos)
         return finished(toUtf8(message, ""));
-    BodyFinder finder(parsed.get());
-    auto text = finder.find();
+    const std::string_view readable = withBoundedParts(message, block);
+    std::optional<std::string> text;
+    if (const auto parts = shortcut ? simpleTextParts(readable) : std::nullopt) {
+        text = textOfParts(*parts);
+    } else {
+        // GMime decodes the message's header fields while it parses.
+        keepConvertersFor(message.substr(0, std::min(message.find("\n\n"), message.find("\n\r\n"))));
+        // Declared first so it outlives the message parsed from it.
+        const BorrowedStream source(readable);
+        const auto parsed = parseMessage(source.get());
+        if (!parsed)
+            return finished(toUtf8(message, ""));
+        text = BodyFinder(parsed.get()).find();
+    }
     // Headers followed by nothing are a message without a body, not one with an empty body.
     if (!text || (text->empty() && block.bodyOffset >= message.size()))
         return std::nullopt;
     return finished(std::move(*text));
+}
+
+} // namespace
+
+std::optional<std::string> plainTextBody(std::string_view message) {
+    return bodyText(message, true);
+}
+
+std::optional<std::string> plainTextBodyByLibrary(std::string_view message) {
+    return bodyText(message, false);
 }
 
 } // namespace mapi::mime

@@ -14,4 +14,8 @@ namespace mapi::mime {
 // Nothing when the message has no text at all; never throws on malformed input.
 std::optional<std::string> plainTextBody(std::string_view message);
 
+// The same text read by GMime alone, without the shortcut for plain structures that
+// plainTextBody takes: what the shortcut must always agree with.
+std::optional<std::string> plainTextBodyByLibrary(std::string_view message);
+
 } // namespace mapi::mime
