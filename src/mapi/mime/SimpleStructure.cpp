@@ -203,11 +203,15 @@ private:
             if (!nextBoundaryLine(header.bodyStart, line))
                 return false;
             contentEnd = line.start;
-            // The line end before a boundary line belongs to the boundary.
-            if (contentEnd > header.bodyStart && m_text[contentEnd - 1] == '\n')
-                --contentEnd;
-            if (contentEnd > header.bodyStart && m_text[contentEnd - 1] == '\r')
-                --contentEnd;
+            // The line end before a boundary line belongs to the boundary. GMime takes it to be
+            // the same kind as the boundary line's own; where it is not, this reading declines.
+            const std::string_view lineEnd = m_text[line.next - 2] == '\r' ? "\r\n" : "\n";
+            if (contentEnd > header.bodyStart) {
+                if (contentEnd - header.bodyStart < lineEnd.size() ||
+                    m_text.substr(contentEnd - lineEnd.size(), lineEnd.size()) != lineEnd)
+                    return false;
+                contentEnd -= lineEnd.size();
+            }
             end = line.start;
         } else {
             end = m_text.size();

@@ -36,6 +36,11 @@ const Case kCases[] = {
      "Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n"
      "line one\r\nline two\r\n--b--\r\n",
      true, "line one\r\nline two"},
+    // GMime takes the line end before a boundary line to be of the boundary line's own kind.
+    {"CR LF before an LF boundary line",
+     "Content-Type: multipart/mixed; boundary=b\n\n--b\n\ntext\r\n--b--\n", true, "text\r\n"},
+    {"LF before a CR LF boundary line",
+     "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\ntext\n--b--\r\n", false, std::nullopt},
     {"blank plain alternative gives the HTML", alternative("  "), true, "Hello there"},
     {"nested, with preamble, epilogue and an attachment",
      "Content-Type: multipart/mixed; boundary=\"outer\"\r\n\r\npreamble\r\n--outer\r\n"
