@@ -4,7 +4,7 @@
 set(LARKSPIRE_PROGRAM_DIR lib/larkspire)
 set(LARKSPIRE_DESKTOP_ID example.quenby_software.Larkspire)
 
-install(TARGETS larkspire RUNTIME DESTINATION ${LARKSPIRE_PROGRAM_DIR})
+install(TARGETS larkspire larkspire-window RUNTIME DESTINATION ${LARKSPIRE_PROGRAM_DIR})
 file(GLOB_RECURSE larkspire_data_files CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}/data
      ${PROJECT_SOURCE_DIR}/data/Languages/* ${PROJECT_SOURCE_DIR}/data/help/*
      ${PROJECT_SOURCE_DIR}/data/TIPS.TXT)

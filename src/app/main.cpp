@@ -1,20 +1,17 @@
-// The program's entry point: the window when the session has a display, else the console face;
-// "--console" chooses the console explicitly. "--dde-execute=TEXT" hands one request to the
-// running program and ends.
+// The program's entry point: the window when the session has a display (the window program
+// beside this one, started in its place), else the console face; "--console" chooses the console
+// explicitly. "--dde-execute=TEXT" hands one request to the running program and ends.
 
-#include "desktop/DesktopApp.h"
-#include "mapi/ProfileSubsystem.h"
-#include "mapi/Profiles.h"
-#include "mapi/StoreProvider.h"
-#include "mapi/imap/ImapProvider.h"
-#include "mapi/maildir/MaildirProvider.h"
-#include "mapi/mbox/MboxProvider.h"
+#include "MailSubsystem.h"
 #include "platform/Hive.h"
+#include "platform/ProgramFolder.h"
 #include "ui/ConsoleApp.h"
 #include "ui/Options.h"
 #include "ui/RequestChannel.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -33,18 +30,8 @@ int terminalColumns() {
     return 80;
 }
 
-// The one place the store providers are registered, for both faces.
-std::shared_ptr<mapi::ProfileSubsystem> makeMailSubsystem(mapi::PasswordPrompt passwordPrompt) {
-    auto registry = std::make_shared<mapi::ProviderRegistry>();
-    mapi::registerMaildirProvider(*registry);
-    mapi::registerMboxProvider(*registry);
-    mapi::registerImapProvider(*registry, {.prompt = std::move(passwordPrompt), .beforeCommand = {}});
-    return std::make_shared<mapi::ProfileSubsystem>(mapi::profilesFromEnvironment(mapi::processEnvironment()),
-                                                    registry);
-}
-
 std::shared_ptr<mapi::IMapi> makeConsoleMailSubsystem(ui::ConsoleDialogs& dialogs) {
-    auto subsystem = makeMailSubsystem(dialogs.passwordPrompt());
+    auto subsystem = app::makeMailSubsystem(dialogs.passwordPrompt());
     subsystem->setPrompt(dialogs.profilePrompt());
     return subsystem;
 }
@@ -81,6 +68,26 @@ bool openedByRunningCopy(const std::filesystem::path& file, const char* programP
     } catch (const std::exception&) {
         return false;
     }
+}
+
+// Replaces this process with the window program, handing it the program's name and `arguments`;
+// returns only when that cannot be done.
+int runWindow(const char* programPath, const std::vector<std::string>& arguments) {
+    std::string window;
+    try {
+        window = platform::programFolder() + "larkspire-window";
+    } catch (const std::exception& error) {
+        std::cerr << "larkspire: the window cannot be started: " << error.what() << "\n";
+        return ui::ExitErrorShown;
+    }
+    std::vector<char*> argv{const_cast<char*>(programPath)};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execv(window.c_str(), argv.data());
+    std::cerr << "larkspire: the window cannot be started: " << window << ": " << std::strerror(errno)
+              << " (larkspire --console runs without it)\n";
+    return ui::ExitErrorShown;
 }
 
 bool namesRegularFile(const std::string& argument) {
@@ -123,10 +130,7 @@ int main(int argc, char** argv) {
     }
 
     if (!console && hasDisplay())
-        return desktop::runDesktop(argc, argv, arguments,
-                                   desktop::DesktopEnvironment{.hiveFile = platform::defaultHivePath(),
-                                                               .version = LARKSPIRE_VERSION,
-                                                               .makeMapi = makeMailSubsystem});
+        return runWindow(argv[0], arguments);
 
     const ui::ConsoleEnvironment environment{.in = std::cin,
                                              .out = std::cout,

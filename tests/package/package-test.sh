@@ -25,18 +25,21 @@ root=$scratch/root
 dpkg -x "$deb" "$root"
 program=$root/usr/lib/larkspire/larkspire
 
-# Depends: the package of each library the program names as NEEDED.
-# Package names alone, one a line: "libc6 (>= 2.34), libxml2" gives libc6 and libxml2.
+# Depends: the package of each library the program and the window program beside it name as
+# NEEDED. Package names alone, one a line: "libc6 (>= 2.34), libxml2" gives libc6 and libxml2.
 depends=$(dpkg-deb --field "$deb" Depends | tr ',' '\n' | awk '{print $1}')
-for needed in $(objdump -p "$program" | awk '/NEEDED/ {print $2}'); do
-  library=$(ldd "$program" | awk -v n="$needed" '$1 == n {print $3}')
-  owner=$(dpkg -S "$library" 2>/dev/null || dpkg -S "/usr$library" 2>/dev/null || true)
-  owner=${owner%%:*}
-  if [ -z "$owner" ]; then
-    fail "no package owns $needed ($library)"
-  elif ! grep -qxF "$owner" <<<"$depends"; then
-    fail "Depends lacks $owner for $needed"
-  fi
+for binary in "$program" "$program-window"; do
+  [ -x "$binary" ] || { fail "$binary is not installed"; continue; }
+  for needed in $(objdump -p "$binary" | awk '/NEEDED/ {print $2}'); do
+    library=$(ldd "$binary" | awk -v n="$needed" '$1 == n {print $3}')
+    owner=$(dpkg -S "$library" 2>/dev/null || dpkg -S "/usr$library" 2>/dev/null || true)
+    owner=${owner%%:*}
+    if [ -z "$owner" ]; then
+      fail "no package owns $needed ($library)"
+    elif ! grep -qxF "$owner" <<<"$depends"; then
+      fail "Depends lacks $owner for $needed"
+    fi
+  done
 done
 
 [ "$(readlink "$root/usr/bin/larkspire")" = ../lib/larkspire/larkspire ] ||
