@@ -122,11 +122,8 @@ void TEmailMessage::fillFromRow(const mapi::Row& row, TMapiUserFolder& listedFol
     if (const auto* value = valueOf<mapi::FileTime>(row, 7, columns[7]))
         setReceivedTime(platform::fileTimeToLocalDateTime(value->ticks));
     // The texts are gathered first so the buffer is made once.
+    // The recipients and the sender are not kept: they are read from the opened message.
     Texts texts = currentTexts();
-    if (const auto* value = valueOf<std::string>(row, 2, columns[2]))
-        texts[DisplayTo] = *value;
-    if (const auto* value = valueOf<std::string>(row, 3, columns[3]))
-        texts[SenderAddress] = *value;
     if (const auto* value = valueOf<std::string>(row, 5, columns[5]))
         texts[Subject] = *value;
     if (const auto* value = valueOf<mapi::Binary>(row, 8, columns[8])) {
@@ -186,6 +183,26 @@ std::string TEmailMessage::ReadStringProperty(mapi::PropTag tag, const std::stri
         return "Error";
     const auto* text = values.front().tag == tag ? std::get_if<std::string>(&values.front().value) : nullptr;
     return text ? *text : std::string();
+}
+
+std::string_view TEmailMessage::senderAddress() {
+    return openedText(SenderAddress, &Opened::senderAddress, mapi::PR_SENDER_EMAIL_ADDRESS_A, "From");
+}
+
+std::string_view TEmailMessage::displayTo() {
+    return openedText(DisplayTo, &Opened::displayTo, mapi::PR_DISPLAY_TO_A, "To");
+}
+
+// A text that was set is kept with the listed fields; a listed message's is read once from the
+// opened message.
+std::string_view TEmailMessage::openedText(TextField field, std::optional<std::string> Opened::*kept,
+                                           mapi::PropTag tag, const std::string& name) {
+    if (!m_listing->folder || !text(field).empty())
+        return text(field);
+    std::optional<std::string>& value = opened().*kept;
+    if (!value)
+        value = ReadStringProperty(tag, name);
+    return *value;
 }
 
 std::string TEmailMessage::CC() {

@@ -42,9 +42,11 @@ public:
 
     std::string_view subject() const { return text(Subject); }
     void setSubject(std::string_view subject) { setText(Subject, subject); }
-    std::string_view senderAddress() const { return text(SenderAddress); }
+    // A listed message reads these from the opened message when first asked, so a listing of a
+    // large folder keeps only what sorting and opening need.
+    std::string_view senderAddress();
     void setSenderAddress(std::string_view address) { setText(SenderAddress, address); }
-    std::string_view displayTo() const { return text(DisplayTo); }
+    std::string_view displayTo();
     void setDisplayTo(std::string_view displayTo) { setText(DisplayTo, displayTo); }
     // Local date-time value; unset when the store gave none.
     std::optional<double> receivedTime() const {
@@ -102,6 +104,8 @@ private:
     struct Opened {
         std::string cc;
         std::string bcc;
+        std::optional<std::string> senderAddress;
+        std::optional<std::string> displayTo;
         std::unique_ptr<TMapiUserFolder> entryIdFolder;
         std::shared_ptr<mapi::IMessage> message;
         struct PreparedBody {
@@ -113,6 +117,8 @@ private:
 
     using Texts = std::array<std::string_view, TextFields>;
     std::string_view text(TextField field) const;
+    std::string_view openedText(TextField field, std::optional<std::string> Opened::*kept, mapi::PropTag tag,
+                                const std::string& name);
     Texts currentTexts() const;
     void storeTexts(const Texts& texts);
     void setText(TextField field, std::string_view value);
