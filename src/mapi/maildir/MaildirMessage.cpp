@@ -134,18 +134,18 @@ HRESULT MaildirMessage::OpenProperty(PropTag tag, Iid iid, std::uint32_t, std::u
     if (tag != PR_BODY_A)
         return MAPI_E_NOT_FOUND;
     try {
-        std::optional<std::string> bytes = readWhereKnown();
-        if (!bytes) {
+        std::shared_ptr<OpenedMessageFile> file = openWhereKnown();
+        if (!file) {
             MessageLocation location;
             if (const HRESULT hr = current(location); failed(hr))
                 return hr;
-            bytes = readMessageFile(m_state->pathOf(location)).bytes;
+            file = std::make_shared<OpenedMessageFile>(m_state->pathOf(location));
         }
         if (flags & MAPI_DEFERRED_ERRORS) {
-            stream = std::make_shared<PreparedBodyStream>(prepareBody(std::move(*bytes)), m_state);
+            stream = std::make_shared<PreparedBodyStream>(prepareBody(std::move(file)), m_state);
             return S_OK;
         }
-        auto body = mime::plainTextBody(*bytes);
+        auto body = mime::plainTextBody(file->read());
         if (!body)
             return MAPI_E_NOT_FOUND;
         stream = std::make_shared<BodyStream>(std::move(*body));
@@ -155,30 +155,30 @@ HRESULT MaildirMessage::OpenProperty(PropTag tag, Iid iid, std::uint32_t, std::u
     }
 }
 
-// The file at the place the index knows, read without looking for it first; nothing when it is
+// The file at the place the index knows, opened without looking for it first; nothing when it is
 // not there (renamed or moved by another tool, or replaced by something that is no message file).
-std::optional<std::string> MaildirMessage::readWhereKnown() {
+std::shared_ptr<OpenedMessageFile> MaildirMessage::openWhereKnown() {
     const auto known = m_state->knownLocation(m_key);
     if (!known)
-        return std::nullopt;
+        return nullptr;
     try {
-        return readMessageFile(m_state->pathOf(*known)).bytes;
+        return std::make_shared<OpenedMessageFile>(m_state->pathOf(*known));
     } catch (const std::system_error& error) {
         const int code = error.code().value();
         if (error.code().category() == std::generic_category() &&
             (code == ENOENT || code == ELOOP || code == EINVAL || code == EISDIR))
-            return std::nullopt;
+            return nullptr;
         throw;
     }
 }
 
-// The caller may open the bodies of the next messages before it reads this one, so decoding
-// runs on a worker meanwhile. The file was read here: a missing or unreadable file is still
-// reported by OpenProperty, only an absent body shows as an empty one.
-std::shared_ptr<PreparedBody> MaildirMessage::prepareBody(std::string bytes) {
+// The caller may open the bodies of the next messages before it reads this one, so reading and
+// decoding run on a worker meanwhile. The file was opened here: a missing or unreadable file is
+// still reported by OpenProperty, only an absent body shows as an empty one.
+std::shared_ptr<PreparedBody> MaildirMessage::prepareBody(std::shared_ptr<OpenedMessageFile> file) {
     mime::initialiseLibraries(); // before any worker uses them
-    auto body =
-        std::make_shared<PreparedBody>([bytes = std::move(bytes)] { return mime::plainTextBody(bytes); });
+    auto body = std::make_shared<PreparedBody>(
+        [file = std::move(file)] { return mime::plainTextBody(file->read()); });
     // Held weakly: a body nobody will read any more (the run ended) is not decoded.
     m_state->workers().post([weak = std::weak_ptr(body)] {
         if (const auto body = weak.lock())

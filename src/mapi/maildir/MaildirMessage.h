@@ -39,8 +39,8 @@ private:
     HRESULT current(MessageLocation& location);
     void saveSubject(const MessageLocation& location, bool force, HRESULT& result);
     void refresh(const MessageLocation& location, const MessageFileContent& header);
-    std::optional<std::string> readWhereKnown();
-    std::shared_ptr<PreparedBody> prepareBody(std::string bytes);
+    std::shared_ptr<OpenedMessageFile> openWhereKnown();
+    std::shared_ptr<PreparedBody> prepareBody(std::shared_ptr<OpenedMessageFile> file);
 
     std::shared_ptr<MaildirState> m_state;
     std::string m_key;

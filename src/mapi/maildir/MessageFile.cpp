@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace mapi {
 namespace {
@@ -23,10 +24,19 @@ public:
         if (m_fd < 0)
             platform::throwFileError(errno, "Cannot open", path);
     }
-    ~FileDescriptor() { ::close(m_fd); }
+    // Takes over `fd`, which must be open.
+    FileDescriptor(int fd, const std::filesystem::path& path) : m_fd(fd) {
+        if (m_fd < 0)
+            platform::throwFileError(EBADF, "Cannot read", path);
+    }
+    ~FileDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd;
@@ -84,14 +94,32 @@ MessageFileContent readMessageHeader(const std::filesystem::path& path) {
 }
 
 MessageFileContent readMessageFile(const std::filesystem::path& path) {
-    FileDescriptor file(path);
+    OpenedMessageFile file(path);
     MessageFileContent content;
-    content.identity = identityOf(file.get(), path);
-    // One read of the size the file had, one byte more to see its end; more only if it grew.
-    std::size_t chunk = content.identity.size + 1;
-    while (readMore(file.get(), path, content.bytes, chunk))
-        chunk = 64 * 1024;
+    content.identity = file.identity();
+    content.bytes = file.read();
     return content;
+}
+
+OpenedMessageFile::OpenedMessageFile(std::filesystem::path path) : m_path(std::move(path)) {
+    FileDescriptor file(m_path);
+    m_identity = identityOf(file.get(), m_path);
+    m_fd = file.release();
+}
+
+OpenedMessageFile::~OpenedMessageFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::string OpenedMessageFile::read() {
+    const FileDescriptor file(std::exchange(m_fd, -1), m_path);
+    std::string bytes;
+    // One read of the size the file had, one byte more to see its end; more only if it grew.
+    std::size_t chunk = m_identity.size + 1;
+    while (readMore(file.get(), m_path, bytes, chunk))
+        chunk = 64 * 1024;
+    return bytes;
 }
 
 std::optional<FileIdentity> identityAt(const std::filesystem::path& path) {

@@ -31,6 +31,26 @@ MessageFileContent readMessageHeader(const std::filesystem::path& path);
 // The whole file.
 MessageFileContent readMessageFile(const std::filesystem::path& path);
 
+// A message file opened now and read whole later, perhaps on another thread: a missing or
+// unreadable file is reported by the opening, a read that fails by the reading. Throws
+// std::system_error naming the path and the system's reason.
+class OpenedMessageFile {
+public:
+    explicit OpenedMessageFile(std::filesystem::path path);
+    ~OpenedMessageFile();
+    OpenedMessageFile(const OpenedMessageFile&) = delete;
+    OpenedMessageFile& operator=(const OpenedMessageFile&) = delete;
+
+    const FileIdentity& identity() const { return m_identity; }
+    // Reads the file and closes it; it can be read once.
+    std::string read();
+
+private:
+    std::filesystem::path m_path;
+    int m_fd = -1;
+    FileIdentity m_identity;
+};
+
 // The identity of the file itself (a symbolic link is not followed); nothing when it cannot be read.
 std::optional<FileIdentity> identityAt(const std::filesystem::path& path);
 
