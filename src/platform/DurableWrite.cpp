@@ -7,6 +7,7 @@
 #include <climits>
 #include <fcntl.h>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <system_error>
@@ -47,6 +48,48 @@ int createTemporary(const std::filesystem::path& folder, const std::filesystem::
             throwFileError(errno, "Cannot create", target);
     }
     throwFileError(EEXIST, "Cannot create", target);
+}
+
+// An unnamed file in `folder`, or -1 where the system cannot make one, cannot name it later
+// (no /proc) or the batch would hold too many descriptors; the caller then uses a temporary name.
+int createUnnamed(const std::filesystem::path& folder) {
+    static const rlim_t descriptorBound = [] {
+        rlimit limit{};
+        if (::access("/proc/self/fd", X_OK) != 0 || ::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+            return rlim_t{0};
+        return std::min<rlim_t>(limit.rlim_cur / 2, 4096);
+    }();
+    if (descriptorBound == 0)
+        return -1;
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd >= 0 && static_cast<rlim_t>(fd) >= descriptorBound) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Gives a staged unnamed file its target name: a link where the name is free, else a link under
+// a temporary name renamed over the file there, which stays until the new one replaces it.
+bool nameUnnamed(StagedFile& staged) {
+    const std::string self = "/proc/self/fd/" + std::to_string(staged.descriptor);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, staged.target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST)
+        return false;
+    for (int attempt = 0;; ++attempt) {
+        staged.temporary = folderOf(staged.target) / ("." + staged.target.filename().string().substr(0, 200) +
+                                                      ".tmp-" + randomSuffix());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, staged.temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            break;
+        const int error = errno;
+        staged.temporary.clear();
+        if (error != EEXIST || attempt == 99) {
+            errno = error;
+            return false;
+        }
+    }
+    return ::rename(staged.temporary.c_str(), staged.target.c_str()) == 0;
 }
 
 void writeAll(int fd, std::string_view data, const std::filesystem::path& target) {
@@ -121,15 +164,17 @@ std::size_t syncData(const std::vector<StagedFile>& files, std::exception_ptr& f
     durableStep();
     std::vector<std::filesystem::path> folders;
     for (const StagedFile& file : files)
-        addOnce(folders, folderOf(file.temporary));
+        addOnce(folders, folderOf(file.temporary.empty() ? file.target : file.temporary));
     if (syncFileSystems(folders))
         return files.size();
     for (std::size_t i = 0; i < files.size(); ++i) {
         durableStep();
-        const int fd = ::open(files[i].temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        const bool unnamed = files[i].descriptor >= 0;
+        const int fd = unnamed ? files[i].descriptor
+                               : ::open(files[i].temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         const bool ok = fd >= 0 && ::fsync(fd) == 0;
         const int error = errno;
-        if (fd >= 0)
+        if (fd >= 0 && !unnamed)
             ::close(fd);
         if (!ok) {
             failure = std::make_exception_ptr(fileError(error, "Cannot write", files[i].target));
@@ -244,6 +289,7 @@ void DurableFileWriter::finish(bool gathered) {
 
 DurableBatch::~DurableBatch() {
     removeTemporaries(0);
+    closeUnnamed();
 }
 
 void DurableBatch::stage(const std::filesystem::path& target, std::initializer_list<std::string_view> parts,
@@ -253,21 +299,27 @@ void DurableBatch::stage(const std::filesystem::path& target, std::initializer_l
     StagedFile& staged = m_staged.back();
     int fd = -1;
     try {
-        fd = createTemporary(folderOf(target), target, staged.temporary);
+        fd = createUnnamed(folderOf(target));
+        if (fd < 0)
+            fd = createTemporary(folderOf(target), target, staged.temporary);
         durableStep();
         writeParts(fd, parts, target);
         if (fileTime) {
             const std::timespec times[2] = {*fileTime, *fileTime};
             ::futimens(fd, times);
         }
+        if (staged.temporary.empty())
+            staged.descriptor = std::exchange(fd, -1); // open until it is named
         // close() is checked: some file systems report quota errors only here.
-        if (::close(std::exchange(fd, -1)) != 0)
+        else if (::close(std::exchange(fd, -1)) != 0)
             throwFileError(errno, "Cannot write", target);
         for (const std::string_view part : parts)
             m_bytes += part.size();
     } catch (...) {
         if (fd >= 0)
             ::close(fd);
+        if (staged.descriptor >= 0)
+            ::close(staged.descriptor);
         if (!staged.temporary.empty())
             ::unlink(staged.temporary.c_str());
         m_staged.pop_back();
@@ -287,6 +339,7 @@ void DurableBatch::sync() noexcept {
 
 void DurableBatch::discard() noexcept {
     removeTemporaries(0);
+    closeUnnamed();
     m_staged.clear();
     m_bytes = 0;
     m_synced.reset();
@@ -302,14 +355,16 @@ void DurableBatch::commit() {
     // Names point at data only once it is on disk, or a power cut leaves empty files.
     std::size_t renamed = 0;
     for (; renamed < durable; ++renamed) {
-        const StagedFile& staged = m_staged[renamed];
+        StagedFile& staged = m_staged[renamed];
         durableStep();
-        if (::rename(staged.temporary.c_str(), staged.target.c_str()) != 0) {
+        if (staged.descriptor >= 0 ? !nameUnnamed(staged)
+                                   : ::rename(staged.temporary.c_str(), staged.target.c_str()) != 0) {
             failure = std::make_exception_ptr(fileError(errno, "Cannot replace", staged.target));
             break;
         }
     }
     removeTemporaries(renamed);
+    closeUnnamed();
     // Each folder once, in the order its first file came: a folder that cannot be synced leaves
     // its first file and every later one not known to be durable.
     std::size_t known = renamed;
@@ -336,7 +391,15 @@ void DurableBatch::commit() {
 
 void DurableBatch::removeTemporaries(std::size_t from) noexcept {
     for (std::size_t i = from; i < m_staged.size(); ++i)
-        ::unlink(m_staged[i].temporary.c_str());
+        if (!m_staged[i].temporary.empty())
+            ::unlink(m_staged[i].temporary.c_str());
+}
+
+// An unnamed file that was never named vanishes with its descriptor.
+void DurableBatch::closeUnnamed() noexcept {
+    for (StagedFile& staged : m_staged)
+        if (staged.descriptor >= 0)
+            ::close(std::exchange(staged.descriptor, -1));
 }
 
 void removeDurably(const std::vector<std::filesystem::path>& paths) {

@@ -17,10 +17,12 @@
 
 namespace platform {
 
-// A file written under a temporary name, waiting to be renamed over its target.
+// A file written under a temporary name, waiting to be renamed over its target; or written as
+// an unnamed file (open descriptor, no temporary name) waiting to be given the target's name.
 struct StagedFile {
     std::filesystem::path target;
     std::filesystem::path temporary;
+    int descriptor = -1;
 };
 
 class DurableFileWriter {
@@ -59,11 +61,14 @@ private:
     std::int64_t m_nanoseconds = 0;
 };
 
-// Many files made durable together, for runs that write thousands: each file is staged under a
-// temporary name beside its target without an fsync of its own; commit() makes all staged data
-// durable with one syncfs per file system (fsync of each file where syncfs fails), renames the
-// files over their targets in staging order and fsyncs each folder once. One commit costs about
-// what one durable file costs, whatever the number of files.
+// Many files made durable together, for runs that write thousands: each file is staged without
+// an fsync of its own, as an unnamed file in its target's folder where the system allows (else
+// under a temporary name beside its target); commit() makes all staged data durable with one
+// syncfs per file system (fsync of each file where syncfs fails), gives the files their target
+// names in staging order (a link, or a rename over a file already there) and fsyncs each folder
+// once. One commit costs about what one durable file costs, whatever the number of files, and a
+// new name costs one change of the folder instead of two; an unnamed file that a crash kept from
+// its name vanishes with the process.
 class DurableBatch {
 public:
     DurableBatch() = default;
@@ -99,6 +104,7 @@ public:
 
 private:
     void removeTemporaries(std::size_t from) noexcept;
+    void closeUnnamed() noexcept;
 
     std::vector<StagedFile> m_staged;
     std::uint64_t m_bytes = 0;
