@@ -129,8 +129,8 @@ mapi::PasswordPrompt ConsoleDialogs::passwordPrompt() {
     return [this](const std::string& account) -> std::optional<std::string> {
         if (m_beforeOutput)
             m_beforeOutput();
-        m_err << "Password for " << account << ": ";
-        m_err.flush();
+        // Echo goes off before the question shows: what is typed once it is there is neither
+        // echoed nor discarded with the input typed ahead.
         termios saved{};
         const bool terminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
         if (terminal) {
@@ -138,6 +138,8 @@ mapi::PasswordPrompt ConsoleDialogs::passwordPrompt() {
             silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
             ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
         }
+        m_err << "Password for " << account << ": ";
+        m_err.flush();
         std::string line;
         const bool answered = static_cast<bool>(std::getline(m_in, line));
         if (terminal)
