@@ -3,12 +3,14 @@
 
 #include "MailSubsystem.h"
 #include "desktop/DesktopApp.h"
+#include "platform/DateTime.h"
 #include "platform/Hive.h"
 
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
+    platform::keepSystemTimeZone();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return desktop::runDesktop(argc, argv, arguments,
                                desktop::DesktopEnvironment{.hiveFile = platform::defaultHivePath(),

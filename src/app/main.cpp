@@ -3,6 +3,7 @@
 // explicitly. "--dde-execute=TEXT" hands one request to the running program and ends.
 
 #include "MailSubsystem.h"
+#include "platform/DateTime.h"
 #include "platform/Hive.h"
 #include "platform/ProgramFolder.h"
 #include "ui/ConsoleApp.h"
@@ -108,6 +109,7 @@ bool onlyInformation(const std::vector<std::string>& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::keepSystemTimeZone();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     constexpr std::string_view kRequestOption = "--dde-execute=";
     if (arguments.size() == 1 && arguments.front().starts_with(kRequestOption))

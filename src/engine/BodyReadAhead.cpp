@@ -9,6 +9,11 @@ void BodyReadAhead::before(std::size_t index) {
         m_bytes -= m_open.front().bytes;
         m_open.pop_front();
     }
+    // The window is topped up once it is half empty, so a sleeping worker is woken once for
+    // many bodies rather than once a message.
+    const bool halfEmpty = m_next <= index || (m_next - index < kMessages / 2 && m_bytes < kBytes / 2);
+    if (!halfEmpty)
+        return;
     while (m_next < m_messages.size() &&
            (m_next <= index || (m_next - index < kMessages && m_bytes < kBytes))) {
         mailstore::TEmailMessage& message = *m_messages[m_next];

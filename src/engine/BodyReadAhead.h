@@ -2,7 +2,8 @@
 // The bodies of the next messages are opened ahead of their turn, so a store that decodes them in
 // the background does that while the run writes files and waits for a batch to reach the disk.
 // The window ends at 64 messages or 16 MB of messages, whichever comes first: enough to keep the
-// workers busy through a commit, while memory holds a few messages, however large they are.
+// workers busy through a commit, while memory holds a few messages, however large they are. It is
+// topped up when half empty.
 
 #include "mailstore/TEmailMessage.h"
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 
 namespace platform {
 namespace {
@@ -108,6 +109,11 @@ double localNow() {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(now).count();
     return fileTimeToLocalDateTime(fileTimeFromUnix(ns / 1'000'000'000, ns % 1'000'000'000));
+}
+
+void keepSystemTimeZone() {
+    if (!std::getenv("TZ"))
+        ::setenv("TZ", ":/etc/localtime", 0);
 }
 
 } // namespace platform

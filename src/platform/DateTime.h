@@ -39,4 +39,9 @@ std::timespec localDateTimeToUtc(double dateTime);
 // The current local date-time.
 double localNow();
 
+// With TZ unset, the C library looks at the system's zone file again on every conversion (a file
+// status call per message of a run); naming that zone in TZ once, at the start and before any
+// thread, keeps the zone it read. A TZ already set is left as it is.
+void keepSystemTimeZone();
+
 } // namespace platform
