@@ -1,6 +1,5 @@
 #include "mapi/maildir/MaildirFolder.h"
 
-#include "mapi/RowTable.h"
 #include "mapi/StoreCommon.h"
 #include "mapi/maildir/MaildirMessage.h"
 #include "mapi/maildir/MaildirName.h"
@@ -9,7 +8,7 @@
 namespace mapi {
 
 MaildirFolder::MaildirFolder(std::shared_ptr<MaildirState> state, std::string key)
-    : m_state(std::move(state)), m_key(std::move(key)) {}
+    : FileStoreFolder(std::move(state), std::move(key)) {}
 
 HRESULT openMaildirEntry(const std::shared_ptr<MaildirState>& state, const Binary& entryId, Iid iid,
                          std::uint32_t& objectType, std::shared_ptr<IMAPIProp>& object) {
@@ -36,56 +35,9 @@ HRESULT openMaildirEntry(const std::shared_ptr<MaildirState>& state, const Binar
     return hr;
 }
 
-HRESULT MaildirFolder::GetLastError(HRESULT result, std::uint32_t, std::optional<MapiError>& error) {
-    return m_state->lastError(result, error);
-}
-
-HRESULT MaildirFolder::GetProps(const std::vector<PropTag>& tags, std::uint32_t,
-                                std::vector<PropValue>& values) {
-    const Row properties{
-        PropValue::string(PR_DISPLAY_NAME_A, m_state->tree().displayName(m_key)),
-        PropValue::binary(PR_ENTRYID, m_state->folderEntryId(m_key)),
-        PropValue::boolean(PR_SUBFOLDERS, !m_state->tree().children(m_key).empty()),
-    };
-    return answerProps(properties, tags, values);
-}
-
-HRESULT MaildirFolder::SetProps(const std::vector<PropValue>&, std::vector<PropProblem>*) {
-    return MAPI_E_NO_SUPPORT;
-}
-
-HRESULT MaildirFolder::SaveChanges(std::uint32_t) {
-    return S_OK;
-}
-
-HRESULT MaildirFolder::OpenProperty(PropTag, Iid, std::uint32_t, std::uint32_t, std::shared_ptr<IStream>&) {
-    return MAPI_E_NOT_FOUND;
-}
-
 HRESULT MaildirFolder::OpenEntry(const Binary& entryId, Iid iid, std::uint32_t, std::uint32_t& objectType,
                                  std::shared_ptr<IMAPIProp>& object) {
     return openMaildirEntry(m_state, entryId, iid, objectType, object);
-}
-
-HRESULT MaildirFolder::GetContentsTable(std::uint32_t, std::shared_ptr<IMAPITable>& table) {
-    try {
-        table = std::make_shared<RowTable>(m_state->listFolder(m_key));
-        return S_OK;
-    } catch (const std::exception& error) {
-        return m_state->fail(error);
-    }
-}
-
-HRESULT MaildirFolder::GetHierarchyTable(std::uint32_t, std::shared_ptr<IMAPITable>& table) {
-    RowSet rows;
-    for (const auto& child : m_state->tree().children(m_key))
-        rows.push_back({
-            PropValue::string(PR_DISPLAY_NAME_A, child.displayName),
-            PropValue::binary(PR_ENTRYID, m_state->folderEntryId(child.key)),
-            PropValue::boolean(PR_SUBFOLDERS, !m_state->tree().children(child.key).empty()),
-        });
-    table = std::make_shared<RowTable>(std::move(rows));
-    return S_OK;
 }
 
 HRESULT MaildirFolder::CopyMessages(const std::vector<Binary>& entryList, Iid, IMAPIFolder& destination,

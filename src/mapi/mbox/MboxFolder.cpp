@@ -1,6 +1,5 @@
 #include "mapi/mbox/MboxFolder.h"
 
-#include "mapi/RowTable.h"
 #include "mapi/StoreCommon.h"
 #include "mapi/maildir/MaildirState.h"
 #include "mapi/mbox/MboxMessage.h"
@@ -8,7 +7,7 @@
 namespace mapi {
 
 MboxFolder::MboxFolder(std::shared_ptr<MboxState> state, std::string key)
-    : m_state(std::move(state)), m_key(std::move(key)) {}
+    : FileStoreFolder(std::move(state), std::move(key)) {}
 
 HRESULT openMboxEntry(const std::shared_ptr<MboxState>& state, const Binary& entryId, Iid iid,
                       std::uint32_t& objectType, std::shared_ptr<IMAPIProp>& object) {
@@ -36,56 +35,9 @@ HRESULT openMboxEntry(const std::shared_ptr<MboxState>& state, const Binary& ent
     return hr;
 }
 
-HRESULT MboxFolder::GetLastError(HRESULT result, std::uint32_t, std::optional<MapiError>& error) {
-    return m_state->lastError(result, error);
-}
-
-HRESULT MboxFolder::GetProps(const std::vector<PropTag>& tags, std::uint32_t,
-                             std::vector<PropValue>& values) {
-    const Row properties{
-        PropValue::string(PR_DISPLAY_NAME_A, m_state->tree().displayName(m_key)),
-        PropValue::binary(PR_ENTRYID, m_state->folderEntryId(m_key)),
-        PropValue::boolean(PR_SUBFOLDERS, !m_state->tree().children(m_key).empty()),
-    };
-    return answerProps(properties, tags, values);
-}
-
-HRESULT MboxFolder::SetProps(const std::vector<PropValue>&, std::vector<PropProblem>*) {
-    return MAPI_E_NO_SUPPORT;
-}
-
-HRESULT MboxFolder::SaveChanges(std::uint32_t) {
-    return S_OK;
-}
-
-HRESULT MboxFolder::OpenProperty(PropTag, Iid, std::uint32_t, std::uint32_t, std::shared_ptr<IStream>&) {
-    return MAPI_E_NOT_FOUND;
-}
-
 HRESULT MboxFolder::OpenEntry(const Binary& entryId, Iid iid, std::uint32_t, std::uint32_t& objectType,
                               std::shared_ptr<IMAPIProp>& object) {
     return openMboxEntry(m_state, entryId, iid, objectType, object);
-}
-
-HRESULT MboxFolder::GetContentsTable(std::uint32_t, std::shared_ptr<IMAPITable>& table) {
-    try {
-        table = std::make_shared<RowTable>(m_state->listFolder(m_key));
-        return S_OK;
-    } catch (const std::exception& error) {
-        return m_state->fail(error);
-    }
-}
-
-HRESULT MboxFolder::GetHierarchyTable(std::uint32_t, std::shared_ptr<IMAPITable>& table) {
-    RowSet rows;
-    for (const auto& child : m_state->tree().children(m_key))
-        rows.push_back({
-            PropValue::string(PR_DISPLAY_NAME_A, child.displayName),
-            PropValue::binary(PR_ENTRYID, m_state->folderEntryId(child.key)),
-            PropValue::boolean(PR_SUBFOLDERS, !m_state->tree().children(child.key).empty()),
-        });
-    table = std::make_shared<RowTable>(std::move(rows));
-    return S_OK;
 }
 
 HRESULT MboxFolder::CopyMessages(const std::vector<Binary>& entryList, Iid, IMAPIFolder& destination,
