@@ -6,7 +6,7 @@
 
 #include "mapi/Interfaces.h"
 #include "mapi/RowTable.h"
-#include "mapi/maildir/MaildirState.h"
+#include "mapi/StoreCommon.h"
 
 #include <memory>
 #include <string>

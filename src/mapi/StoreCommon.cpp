@@ -1,6 +1,6 @@
 #include "mapi/StoreCommon.h"
 
-#include "mapi/maildir/MaildirState.h"
+#include "mapi/RowTable.h"
 
 #include <cstdlib>
 
@@ -49,6 +49,24 @@ HRESULT answerMessageProps(Row properties, const std::optional<std::string>& new
         properties.push_back(PropValue::string(PR_SUBJECT_A, *newSubject));
     }
     return answerProps(properties, tags, values);
+}
+
+HRESULT answerProps(const Row& properties, const std::vector<PropTag>& tags, std::vector<PropValue>& values) {
+    values.clear();
+    if (tags.empty()) {
+        values = properties;
+        return S_OK;
+    }
+    bool missing = false;
+    for (const PropTag tag : tags) {
+        if (const PropValue* value = findProp(properties, tag)) {
+            values.push_back(*value);
+        } else {
+            values.push_back(PropValue::error(tag, MAPI_E_NOT_FOUND));
+            missing = true;
+        }
+    }
+    return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
 }
 
 } // namespace mapi

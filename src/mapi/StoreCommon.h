@@ -1,6 +1,7 @@
 #pragma once
 // What the file stores' objects do alike: the path a store URL names, moving a list of messages
-// one by one, and a message's subject set by SetProps until it is saved.
+// one by one, GetProps answered from a row, and a message's subject set by SetProps until it
+// is saved.
 
 #include "mapi/Interfaces.h"
 
@@ -23,6 +24,10 @@ HRESULT moveEach(const std::vector<Binary>& entryList, const std::function<HRESU
 // is a problem of MAPI_E_NO_ACCESS.
 HRESULT setSubjectProps(const std::vector<PropValue>& values, std::vector<PropProblem>* problems,
                         std::optional<std::string>& newSubject);
+
+// Answers GetProps from a row of all properties: the values in the order asked (all of them
+// when `tags` is empty), missing ones as PT_ERROR values with MAPI_W_ERRORS_RETURNED.
+HRESULT answerProps(const Row& properties, const std::vector<PropTag>& tags, std::vector<PropValue>& values);
 
 // GetProps of a file store's message whose subject may wait for SaveChanges.
 HRESULT answerMessageProps(Row properties, const std::optional<std::string>& newSubject,

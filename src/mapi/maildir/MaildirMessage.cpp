@@ -1,5 +1,6 @@
 #include "mapi/maildir/MaildirMessage.h"
 
+#include "mapi/StoreCommon.h"
 #include "mapi/maildir/BodyStream.h"
 #include "mapi/maildir/MaildirName.h"
 #include "mapi/maildir/MaildirOperations.h"

@@ -257,22 +257,4 @@ platform::WorkerPool& MaildirState::workers() {
     return *m_workers;
 }
 
-HRESULT answerProps(const Row& properties, const std::vector<PropTag>& tags, std::vector<PropValue>& values) {
-    values.clear();
-    if (tags.empty()) {
-        values = properties;
-        return S_OK;
-    }
-    bool missing = false;
-    for (const PropTag tag : tags) {
-        if (const PropValue* value = findProp(properties, tag)) {
-            values.push_back(*value);
-        } else {
-            values.push_back(PropValue::error(tag, MAPI_E_NOT_FOUND));
-            missing = true;
-        }
-    }
-    return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
-}
-
 } // namespace mapi

@@ -96,8 +96,4 @@ private:
     std::unique_ptr<platform::WorkerPool> m_workers;
 };
 
-// Answers GetProps from a row of all properties: the values in the order asked (all of them
-// when `tags` is empty), missing ones as PT_ERROR values with MAPI_W_ERRORS_RETURNED.
-HRESULT answerProps(const Row& properties, const std::vector<PropTag>& tags, std::vector<PropValue>& values);
-
 } // namespace mapi

@@ -1,5 +1,6 @@
 #include "mapi/maildir/MaildirStore.h"
 
+#include "mapi/StoreCommon.h"
 #include "mapi/maildir/MaildirFolder.h"
 #include "mapi/maildir/MessageProps.h"
 

@@ -1,7 +1,6 @@
 #include "mapi/mbox/MboxFolder.h"
 
 #include "mapi/StoreCommon.h"
-#include "mapi/maildir/MaildirState.h"
 #include "mapi/mbox/MboxMessage.h"
 
 namespace mapi {

@@ -1,6 +1,6 @@
 #include "mapi/mbox/MboxStore.h"
+#include "mapi/StoreCommon.h"
 
-#include "mapi/maildir/MaildirState.h"
 #include "mapi/maildir/MessageProps.h"
 #include "mapi/mbox/MboxFolder.h"
 
